@@ -1,0 +1,140 @@
+#pragma once
+// TAVConverter: converts its input files into its output files according to
+// its options, as one job on a worker thread of its own.
+//
+// Threads: the main thread creates the converter, sets its files, options and
+// events, calls Convert, Pause, Resume, Stop and reads the figures. The worker
+// (TAVConvertThread) runs the job and writes the figures. OnProgress,
+// OnStopped, OnComplete and the error box of a failed job run on the main
+// thread while the worker waits; OnLog runs on the worker.
+#include <atomic>
+#include <condition_variable>
+#include <cstdarg>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "Common/StringList.h"
+#include "Converter/AVConverterOptions.h"
+
+enum TAVConvertState : uint8_t { csNone, csRunning, csStopped, csPaused };
+
+class TAVConverter;
+class TConvertJob;
+using TAVLogEvent = std::function<void(TAVConverter* Sender, int Level, const std::string& Log)>;
+using TAVProgressEvent = std::function<void(TAVConverter* Sender)>;
+using TNotifyEvent = std::function<void(TAVConverter* Sender)>;
+
+class TAVConverter {
+ public:
+  // Library warning level: messages above it are not delivered to OnLog.
+  static constexpr int8_t kDefaultLogLevel = 24;
+  // Shown by GetLeftTime while nothing is known yet (100:40:39).
+  static constexpr int64_t kUnknownLeftTime = 362439;
+
+  // Main thread. Binds the media library and installs the log callback.
+  TAVConverter();
+  // Main thread; only while State() is csNone.
+  virtual ~TAVConverter();
+  TAVConverter(const TAVConverter&) = delete;
+  TAVConverter& operator=(const TAVConverter&) = delete;
+
+  // Main thread, between jobs.
+  TAVConvertOptions& ConvertOptions() { return *FConvertOptions; }
+  const TAVConvertOptions& ConvertOptions() const { return *FConvertOptions; }
+  void SetConvertOptions(const TAVConvertOptions& Value) { FConvertOptions->Assign(Value); }
+  TStringList& InputFiles() { return FInputFiles; }
+  TStringList& OutputFiles() { return FOutputFiles; }
+  void SetInputFiles(const TStringList& Value) { FInputFiles = Value; }
+  void SetOutputFiles(const TStringList& Value) { FOutputFiles = Value; }
+
+  // Events (set on the main thread before Convert).
+  TAVLogEvent OnLog;
+  TAVProgressEvent OnProgress;
+  TNotifyEvent OnComplete;
+  TNotifyEvent OnStopped;
+
+  // Figures: written by the worker, read anywhere.
+  double ConvertedDuration() const { return FConvertedDuration.load(); }
+  void SetConvertedDuration(double Value) { FConvertedDuration.store(Value); }
+  double Duration() const { return FDuration.load(); }
+  void SetDuration(double Value) { FDuration.store(Value); }
+  double Bitrate() const { return FBitrate.load(); }
+  void SetBitrate(double Value) { FBitrate.store(Value); }
+  int64_t StartTime() const { return FTimerStart.load(); }
+  int64_t LastTime() const { return FLastTime.load(); }
+  int64_t TargetFileSize() const { return FTargetFileSize.load(); }
+  int Progress() const;
+  TAVConvertState State() const { return FState.load(); }
+  const std::string& ErrorMessage() const { return FErrorMsg; }
+  int8_t LogLevel() const { return FLogLevel; }
+
+  // Main thread.
+  void Convert();
+  void Pause();
+  void Resume();
+  void Stop();
+
+  int64_t GetUsedTime() const;
+  int64_t GetLeftTime() const;
+  // "%d:%d:%d" hours (unbounded), minutes, seconds.
+  static std::string GetTimeString(int64_t ASecond);
+  static std::string GetTimeString(int ASecond) { return GetTimeString(static_cast<int64_t>(ASecond)); }
+  // ASecond read as days: "HH:NN:SS.zzz".
+  static std::string GetTimeString(double ASecond);
+
+ protected:
+  virtual void DoLog(int Level, const std::string& Text);  // caller's thread
+  virtual void DoStopped();                                // main thread
+  virtual void DoError();                                  // main thread
+  virtual void Transcode();                                // worker
+  virtual void DoComplete();                               // main thread
+  // Main thread: progress notification (pending events, then OnProgress).
+  void DoProgress();
+
+ private:
+  friend class TConvertJob;
+  friend class TAVConvertThread;
+  friend void ConverterLogCallback(void*, int, const char*, va_list);
+  friend TAVConverter* ConverterOfCurrentThread();
+
+  // Worker: the job's steps and cleanup.
+  void RunJob();
+  // Worker: blocks while paused; returns at once otherwise.
+  void WaitWhilePaused();
+
+  std::unique_ptr<TAVConvertOptions> FConvertOptions;
+  TStringList FInputFiles;
+  TStringList FOutputFiles;
+  std::atomic<TAVConvertState> FState{csNone};
+  int8_t FLogLevel = kDefaultLogLevel;
+  std::string FErrorMsg;  // worker writes before DoError, main reads inside it
+
+  std::atomic<double> FConvertedDuration{0.0};
+  std::atomic<double> FDuration{0.0};
+  std::atomic<double> FBitrate{0.0};
+  std::atomic<int64_t> FTimerStart{0};
+  std::atomic<int64_t> FLastTime{0};
+  std::atomic<int64_t> FTargetFileSize{0};
+
+  // Pause wait: the worker sleeps on FStateChanged until the state leaves csPaused.
+  std::mutex FPauseLock;  // guards nothing but the wait itself
+  std::condition_variable FStateChanged;
+
+  // The job in progress (worker only), and working values that carry over
+  // from one opening step to the next and from job to job.
+  TConvertJob* FJob = nullptr;
+  int _AudioChannels = 0;
+  int _AudioSampleRate = 0;
+  int _AudioSampleFmt = -1;
+  uint64_t _ChannelLayout = 0;
+  int _FrameWidth = 0;
+  int _FrameHeight = 0;
+  int64_t TempStartTime = 0;
+};
+
+// Any thread: the number of job threads still running in the process (the
+// main thread pumps its dispatcher until it is 0 before exit).
+int RunningConverterThreads();

@@ -1,0 +1,224 @@
+// Job steps 1, 4, 5 and 6: stream maps, forced formats, opening the inputs.
+#include <cerrno>
+#include <cstdlib>
+
+extern "C" {
+#include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include "Common/Errors.h"
+#include "Converter/AVConverter.h"
+#include "Converter/AVConverterJob.h"
+#include "Converter/AVConverterIO.h"
+
+namespace {
+
+constexpr int kProbeSampleRate = 44100;
+constexpr int kProbeChannels = 1;
+constexpr int kNoticeLevel = 16;  // the converter's own notices
+
+// Decimal integer of the whole text, as the runtime's StrToInt reads it.
+int StrToInt(const std::string& Text) {
+  errno = 0;
+  char* end = nullptr;
+  long v = std::strtol(Text.c_str(), &end, 10);
+  if (Text.empty() || *end != '\0' || errno == ERANGE || v < INT32_MIN || v > INT32_MAX)
+    throw Exception(Format("'%s' is not a valid integer value", Text.c_str()));
+  return static_cast<int>(v);
+}
+
+}  // namespace
+
+void TConvertJob::ParseStreamMaps() {
+  const TStringList& maps = FOptions.StreamMaps();
+  for (int i = 0; i < maps.Count(); ++i) {
+    TStreamMap m;
+    m.FileIndex = StrToInt(maps.Names(i));
+    m.StreamIndex = StrToInt(maps.ValueFromIndex(i));
+    m.SyncFileIndex = m.FileIndex;
+    m.SyncStreamIndex = m.StreamIndex;
+    FStreamMaps.push_back(m);
+  }
+}
+
+void TConvertJob::ResolveFormats() {
+  FInputFormat = nullptr;
+  FOutputFormat = nullptr;
+  const std::string& in = FOptions.InputFormat();
+  const std::string& out = FOptions.OutputFormat();
+  if (in.empty() && out.empty()) return;
+  if (!in.empty()) {
+    FInputFormat = FindInputFormat(in);
+  }
+  if (!out.empty()) FOutputFormat = av_guess_format(out.c_str(), nullptr, nullptr);
+  if (!FInputFormat && !FOutputFormat)
+    throw Exception(Format("Unknown input %s or Output format %s", in.c_str(), out.c_str()));
+}
+
+void TConvertJob::OpenInput(int Index) {
+  QB_ASSERT("AVConverter", Index >= 0 && Index < FConverter.InputFiles().Count());
+  const std::string& name = FConverter.InputFiles()[Index];
+  TVideoOptions& video = FOptions.VideoOptions();
+  TAudioOptions& audio = FOptions.AudioOptions();
+
+  ff::InputPtr ic(avformat_alloc_context());
+  if (!ic) throw Exception("no memory");
+
+  // The parameters capture devices and raw inputs read; other demuxers ignore them.
+  ff::Dictionary params;
+  params.Set("sample_rate", kProbeSampleRate);
+  params.Set("channels", kProbeChannels);
+  if (video.FrameRate().num() != 0 && video.FrameRate().den() != 0)
+    params.Set("framerate", Format("%d/%d", video.FrameRate().num(), video.FrameRate().den()).c_str());
+  if (FConverter._FrameWidth > 0 && FConverter._FrameHeight > 0)
+    params.Set("video_size", Format("%dx%d", FConverter._FrameWidth, FConverter._FrameHeight).c_str());
+  if (video.FFramePixFormat() >= 0)
+    params.Set("pixel_format", av_get_pix_fmt_name(static_cast<AVPixelFormat>(video.FFramePixFormat())));
+  params.Set("channel", FOptions.GrabOptions().VideoChannel());
+  if (!FOptions.GrabOptions().VideoStandard().empty())
+    params.Set("standard", FOptions.GrabOptions().VideoStandard().c_str());
+  if (FOptions.LoopInput()) params.Set("loop", 1);
+  FContexts.CopyContextOptions(&params, FContexts.Format(), ofDecoding);
+
+  TInputFile file;
+  file.FileName = name;
+  const AVCodec* forcedVideo = nullptr;
+  const AVCodec* forcedAudio = nullptr;
+  const AVCodec* forcedSubtitle = nullptr;
+  ic->video_codec_id = FindCodecId(video.DecoderVideoCodecName(), AVMEDIA_TYPE_VIDEO, false, &forcedVideo);
+  if (FOptions.PGMYUVCompatibilityHack()) {
+    ic->video_codec_id = AV_CODEC_ID_PGMYUV;
+    forcedVideo = avcodec_find_decoder(AV_CODEC_ID_PGMYUV);
+  }
+  ic->audio_codec_id = FindCodecId(audio.DecoderAudioCodecName(), AVMEDIA_TYPE_AUDIO, false, &forcedAudio);
+  ic->subtitle_codec_id = FindCodecId(FOptions.SubtitleOptions().SubtitleCodecName(),
+                                      AVMEDIA_TYPE_SUBTITLE, false, &forcedSubtitle);
+  ic->flags |= AVFMT_FLAG_NONBLOCK;
+
+  // Caller-owned byte streams are read through their own I/O context.
+  if (IsStreamName(name)) {
+    file.CustomIO = OpenStreamIO(name, false);
+    if (!file.CustomIO) throw Exception(Format("Could not open file:%d!", AVERROR(ENOENT)));
+    ic->pb = file.CustomIO.get();
+    ic->flags |= AVFMT_FLAG_CUSTOM_IO;
+  }
+  AVFormatContext* raw = ic.release();
+  int ret = avformat_open_input(&raw, name.c_str(), FInputFormat, &params);
+  if (ret < 0) {
+    // avformat_open_input freed the context; a custom I/O context stays ours.
+    throw Exception(Format("Could not open file:%d!", ret));
+  }
+  file.Ctx.reset(raw);
+  AVFormatContext* ctx = raw;
+
+  if (FOptions.ProgramID() != 0) {
+    for (unsigned i = 0; i < ctx->nb_streams; ++i) ctx->streams[i]->discard = AVDISCARD_ALL;
+    bool found = false;
+    for (unsigned p = 0; p < ctx->nb_programs; ++p) {
+      AVProgram* program = ctx->programs[p];
+      if (program->id == FOptions.ProgramID()) {
+        for (unsigned k = 0; k < program->nb_stream_indexes; ++k)
+          ctx->streams[program->stream_index[k]]->discard = AVDISCARD_DEFAULT;
+        found = true;
+      } else {
+        program->discard = AVDISCARD_ALL;
+      }
+    }
+    if (!found) throw Exception("Specified program id not found");
+  }
+
+  ret = avformat_find_stream_info(ctx, nullptr);
+  if (ret < 0) throw Exception(Format("Could not find codec parameters:%d!", ret));
+
+  int64_t seekPosition = FOptions.StartTime();
+  if (ctx->start_time != AV_NOPTS_VALUE) seekPosition += ctx->start_time;
+  FConverter.TempStartTime = FOptions.StartTime();
+  if (FConverter.TempStartTime != 0) {
+    av_seek_frame(ctx, -1, seekPosition, AVSEEK_FLAG_BACKWARD);
+    FConverter.TempStartTime = 0;
+  }
+  if (ctx->duration != AV_NOPTS_VALUE)
+    FConverter.SetDuration(static_cast<double>(ctx->duration) / AV_TIME_BASE);
+
+  file.FirstStream = static_cast<int>(FInputStreams.size());
+  file.TsScale.assign(ctx->nb_streams, 0.0);
+  for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+    AVStream* st = ctx->streams[i];
+    AVCodecParameters* par = st->codecpar;
+    TInputStream ist;
+    ist.FileIndex = Index;
+    ist.StreamIndex = static_cast<int>(i);
+    ist.St = st;
+    const AVCodec* forced = par->codec_type == AVMEDIA_TYPE_VIDEO      ? forcedVideo
+                            : par->codec_type == AVMEDIA_TYPE_AUDIO    ? forcedAudio
+                            : par->codec_type == AVMEDIA_TYPE_SUBTITLE ? forcedSubtitle
+                                                                       : nullptr;
+    ist.Decoder = forced ? forced : avcodec_find_decoder(par->codec_id);
+    ist.Dec.reset(avcodec_alloc_context3(ist.Decoder));
+    if (!ist.Dec || avcodec_parameters_to_context(ist.Dec.get(), par) < 0) throw Exception("no memory");
+    ist.Dec->thread_count = FOptions.ThreadCount();
+    ist.Dec->pkt_timebase = st->time_base;
+    AVCodecContext* dec = ist.Dec.get();
+    switch (par->codec_type) {
+      case AVMEDIA_TYPE_AUDIO:
+        FContexts.CopyContextOptions(dec, FContexts.Codec(AVMEDIA_TYPE_AUDIO), ofDecoding | ofAudio);
+        FConverter._ChannelLayout =
+            par->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? par->ch_layout.u.mask : 0;
+        FConverter._AudioChannels = par->ch_layout.nb_channels;
+        FConverter._AudioSampleRate = par->sample_rate;
+        FConverter._AudioSampleFmt = par->format;
+        if (audio.AudioDisable()) st->discard = AVDISCARD_ALL;
+        break;
+      case AVMEDIA_TYPE_VIDEO: {
+        FContexts.CopyContextOptions(dec, FContexts.Codec(AVMEDIA_TYPE_VIDEO), ofDecoding | ofVideo);
+        FConverter._FrameWidth = par->width;
+        FConverter._FrameHeight = par->height;
+        AVRational sar = st->sample_aspect_ratio.num ? st->sample_aspect_ratio : par->sample_aspect_ratio;
+        double aspect = sar.num ? av_q2d(sar) : 0.0;
+        if (par->height) aspect = aspect * par->width / par->height;
+        video.SetFrameAspectRatio(static_cast<float>(aspect));
+        video.SetFFramePixFormat(par->format);
+        if (dec->lowres) {
+          video.SetFrameHeight(video.FrameHeight() >> dec->lowres);
+          video.SetFrameWidth(video.FrameWidth() >> dec->lowres);
+        }
+        if (video.MeThreshold() != 0) dec->export_side_data |= AV_CODEC_EXPORT_DATA_MVS;
+        const AVRational real = st->r_frame_rate;
+        const AVRational codec = st->avg_frame_rate;
+        if (codec.num && codec.den && (codec.num != real.num || codec.den != real.den)) {
+          FConverter.DoLog(kNoticeLevel,
+                           Format("Seems stream %d codec frame rate differs from container frame rate: "
+                                  "%2.2f (%d/%d) -> %2.2f (%d/%d)\n",
+                                  static_cast<int>(i), av_q2d(codec), codec.num, codec.den,
+                                  av_q2d(real), real.num, real.den));
+        }
+        if (real.num && real.den) {
+          video.FrameRate().Setnum(real.num);
+          video.FrameRate().Setden(real.den);
+        }
+        if (video.VideoDisable()) st->discard = AVDISCARD_ALL;
+        else if (video.FVideoDiscard() != 0) st->discard = static_cast<AVDiscard>(video.FVideoDiscard());
+        break;
+      }
+      case AVMEDIA_TYPE_SUBTITLE:
+        if (FOptions.SubtitleOptions().SubtitleDisable()) st->discard = AVDISCARD_ALL;
+        break;
+      default:
+        break;
+    }
+    FInputStreams.push_back(std::move(ist));
+  }
+  file.TsOffset = FOptions.InputTSOffset() - (FOptions.CopyTS() ? 0 : seekPosition);
+  file.OffsetFromFirstPacket = FOptions.StartTime() != 0 && !FOptions.CopyTS();
+  FInputFiles.push_back(std::move(file));
+}
+
+void TConvertJob::ApplyTimestampScales() {
+  for (const auto& e : FOptions.InputTSScale()) {
+    if (e.FileIndex < 0 || e.FileIndex >= static_cast<int>(FInputFiles.size())) continue;
+    auto& scales = FInputFiles[static_cast<size_t>(e.FileIndex)].TsScale;
+    if (e.StreamIndex >= 0 && e.StreamIndex < static_cast<int>(scales.size()))
+      scales[static_cast<size_t>(e.StreamIndex)] = e.Scale;
+  }
+}

@@ -1,0 +1,179 @@
+#pragma once
+// One conversion job: the tables, contexts and stages that turn the
+// converter's inputs into its outputs. Created and used only on the job's
+// worker thread; the stages live in one file each:
+//   AVConverterInputs.cpp   stream maps, formats, opening the inputs
+//   AVConverterOutputs.cpp  output containers and their streams
+//   AVConverterSetup.cpp    stream tables, mapping, codecs, headers
+//   AVConverterLoop.cpp     packet loop, decoding, draining
+//   AVConverterAudio.cpp    audio resampling, sync and encoding
+//   AVConverterVideo.cpp    video sync and encoding
+//   AVConverterMux.cpp      subtitles, stream copy, bitstream filters, muxing
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Converter/AVConverterFilterGraph.h"
+#include "Converter/AVConverterOptionContexts.h"
+#include "Converter/FFmpegPtr.h"
+
+class TAVConverter;
+class TAVConvertOptions;
+
+struct TStreamMap {
+  int FileIndex = 0;
+  int StreamIndex = 0;
+  int SyncFileIndex = 0;
+  int SyncStreamIndex = 0;
+};
+
+struct TInputFile {
+  ff::IOPtr CustomIO;                // "stream:" inputs; outlives Ctx
+  ff::InputPtr Ctx;
+  std::string FileName;
+  int64_t TsOffset = 0;              // microseconds added to every timestamp
+  std::vector<double> TsScale;       // per stream; 0 = no scaling
+  bool EndReached = false;
+  bool NoPacket = false;             // answered try-again since the last packet
+  int FirstStream = 0;               // global index of its first stream
+  // After a start-time seek the offset is taken from the first packet, so the
+  // output begins at the key frame the seek landed on.
+  bool OffsetFromFirstPacket = false;
+};
+
+struct TInputStream {
+  int FileIndex = 0;
+  int StreamIndex = 0;
+  AVStream* St = nullptr;
+  ff::CodecContextPtr Dec;           // decoder context, opened only when decoding
+  const AVCodec* Decoder = nullptr;  // forced by name, or found by id
+  bool Unmapped = true;
+  bool DecodingNeeded = false;
+  int64_t NextPts = AV_NOPTS_VALUE;  // microseconds
+  int64_t Pts = 0;                   // microseconds
+  bool IsStart = true;
+  int64_t RateEmuStart = 0;
+  int Quality = 0;
+};
+
+struct FileCloser {
+  void operator()(FILE* f) const { fclose(f); }
+};
+
+struct TOutputStream {
+  int FileIndex = 0;
+  int Index = 0;                      // within its file
+  AVStream* St = nullptr;
+  ff::CodecContextPtr Enc;            // encoder settings; opened when encoding
+  const AVCodec* Encoder = nullptr;
+  bool StreamCopy = false;
+  int SourceIndex = -1;               // global input stream index
+  int SyncIndex = -1;
+  int FramesWritten = 0;
+  bool EncodingNeeded = false;
+  int64_t SyncOpts = 0;               // output counter in encoder time base
+  std::vector<std::string> BitstreamFilters;
+  ff::BsfPtr Bsf;
+  // video
+  bool Crop = false;
+  int LeftBand = 0, TopBand = 0, RightBand = 0, BottomBand = 0;
+  bool Scale = false;
+  ff::SwsPtr Sws;
+  int ExpectedWidth = 0, ExpectedHeight = 0, ExpectedPixFmt = AV_PIX_FMT_NONE;
+  std::unique_ptr<TVideoFilterGraph> Graph;
+  // audio
+  ff::SwrPtr Swr;
+  AVChannelLayout SwrInLayout{};
+  int SwrInFormat = -1, SwrInRate = 0;
+  ff::AudioFifoPtr Fifo;
+  bool Resample = false;
+  // two-pass statistics (first pass)
+  std::unique_ptr<FILE, FileCloser> LogFile;
+};
+
+struct TOutputFile {
+  ff::IOPtr CustomIO;                // "stream:" outputs; outlives Ctx
+  ff::OutputPtr Ctx;
+  std::string FileName;
+  bool HeaderWritten = false;
+};
+
+// Frees the output paths a job claimed (any thread).
+void ReleaseClaimedOutputs(const std::vector<std::string>& Paths);
+
+class TConvertJob {
+ public:
+  explicit TConvertJob(TAVConverter& Converter);
+  ~TConvertJob();
+  TConvertJob(const TConvertJob&) = delete;
+  TConvertJob& operator=(const TConvertJob&) = delete;
+
+  // Job steps 1 to 7: options, formats, inputs, outputs. Throws on failure.
+  void SetUp();
+  // Transcode setup and the packet loop. Throws on failure.
+  void Transcode();
+
+ private:
+  // inputs
+  void ParseStreamMaps();
+  void ResolveFormats();
+  void OpenInput(int Index);
+  void ApplyTimestampScales();
+  // outputs
+  void SetUpOutput(int Index);
+  void NewVideoStream(TOutputFile& File, int FileIndex);
+  void NewAudioStream(TOutputFile& File, int FileIndex);
+  bool NewSubtitleStream(TOutputFile& File, int FileIndex);
+  TOutputStream& NewStream(TOutputFile& File, int FileIndex, AVMediaType Type,
+                           const class TStringList& Filters);
+  std::vector<std::string> ParseBitstreamFilters(const TStringList& Names);
+  bool InputsHave(AVMediaType Type) const;
+  // setup
+  void BuildStreamTables();
+  void MapStreams();
+  void PrepareStream(TOutputStream& Ost);
+  void PrepareCopy(TOutputStream& Ost, TInputStream& Ist);
+  void PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist, int Position);
+  void PrepareTwoPass(TOutputStream& Ost, int Position);
+  void OpenEncoders();
+  void OpenDecoders();
+  void InitBitstreamFilters();
+  void CopyChapters(int InputIndex, int OutputIndex);
+  void WriteHeaders();
+  // loop
+  void RunLoop();
+  int ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Packet);
+  void HandleFrame(TInputStream& Ist, int Index, AVFrame* Frame);
+  void HandleVideoFrame(TInputStream& Ist, int Index, AVFrame* Frame);
+  void DrainEncoders(int Index);
+  void UpdateReport(bool Final);
+  void ApplyVolume(AVFrame* Frame) const;
+  // encoding and muxing
+  void WriteAudio(TOutputStream& Ost, TInputStream& Ist, const AVFrame* Frame);
+  void EncodeAudioFrames(TOutputStream& Ost, bool Flush);
+  void EnsureResampler(TOutputStream& Ost, const AVFrame* Frame);
+  int WriteVideo(TOutputStream& Ost, TInputStream& Ist, AVFrame* Picture);
+  void EncodeVideo(TOutputStream& Ost, const AVFrame* Picture);
+  void WriteSubtitle(TOutputStream& Ost, TInputStream& Ist, AVSubtitle* Sub, int64_t PacketPts);
+  void CopyPacket(TOutputStream& Ost, TInputStream& Ist, const AVPacket* Packet);
+  // Receives every packet the encoder has ready and writes it; returns bytes written.
+  int64_t ReceivePackets(TOutputStream& Ost);
+  void WritePacket(TOutputStream& Ost, AVPacket* Packet);
+  void MuxPacket(TOutputStream& Ost, AVPacket* Packet);
+  double SyncInputTime(const TOutputStream& Ost) const;
+
+  TAVConverter& FConverter;
+  TAVConvertOptions& FOptions;
+  TOptionContexts FContexts;
+  std::vector<TStreamMap> FStreamMaps;
+  const AVInputFormat* FInputFormat = nullptr;
+  const AVOutputFormat* FOutputFormat = nullptr;
+  std::vector<TInputFile> FInputFiles;
+  std::vector<TInputStream> FInputStreams;
+  std::vector<TOutputFile> FOutputFiles;
+  std::vector<std::unique_ptr<TOutputStream>> FOutputStreams;  // all files, in order
+  std::vector<std::string> FClaimedOutputs;  // output paths this job holds
+  std::vector<uint8_t> FSubtitleBuffer;
+  ff::PacketPtr FPacket;
+};

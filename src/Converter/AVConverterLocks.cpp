@@ -1,0 +1,6 @@
+#include "Converter/AVConverterLocks.h"
+
+std::mutex& CodecLock() {
+  static std::mutex lock;
+  return lock;
+}

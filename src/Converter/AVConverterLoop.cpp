@@ -1,0 +1,382 @@
+// The second half of Transcode: the packet loop, decoding, draining, trailers.
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+#include <libavutil/time.h>
+}
+
+#include "Common/Errors.h"
+#include "Common/MainThreadDispatcher.h"
+#include "Converter/AVConverter.h"
+#include "Converter/AVConverterJob.h"
+#include "Converter/AVConverterLocks.h"
+
+namespace {
+
+constexpr double kNothingYet = 1e100;
+constexpr auto kTryAgainWait = std::chrono::milliseconds(10);
+constexpr int64_t kReportInterval = 500000;  // microseconds between reports
+constexpr double kMinReportSeconds = 0.01;
+constexpr double kFarAway = 10000000000.0;
+constexpr int kNormalVolume = 256;
+constexpr int kVolumeShift = 8;
+constexpr int kVolumeRounding = 128;
+constexpr double kMicro = 1000000.0;
+constexpr double kBitsPerKilobit = 1000.0;
+constexpr int kBitsPerByte = 8;
+
+int64_t ClipS16(int64_t v) { return v < INT16_MIN ? INT16_MIN : v > INT16_MAX ? INT16_MAX : v; }
+
+// Output position of a stream in seconds (its next timestamp in its time base).
+double OutputPosition(const TOutputStream& Ost) {
+  return static_cast<double>(Ost.SyncOpts) * av_q2d(Ost.Enc->time_base.num ? Ost.Enc->time_base
+                                                                           : Ost.St->time_base);
+}
+
+}  // namespace
+
+void TConvertJob::ApplyVolume(AVFrame* Frame) const {
+  const int volume = FOptions.AudioOptions().AudioVolume();
+  if (volume == kNormalVolume) return;
+  const auto format = static_cast<AVSampleFormat>(Frame->format);
+  const int planes = av_sample_fmt_is_planar(format) ? Frame->ch_layout.nb_channels : 1;
+  const int perPlane = Frame->nb_samples * (av_sample_fmt_is_planar(format) ? 1 : Frame->ch_layout.nb_channels);
+  const double gain = volume / static_cast<double>(kNormalVolume);
+  for (int p = 0; p < planes; ++p) {
+    uint8_t* data = Frame->extended_data[p];
+    switch (av_get_packed_sample_fmt(format)) {
+      case AV_SAMPLE_FMT_S16: {
+        auto* s = reinterpret_cast<int16_t*>(data);
+        for (int i = 0; i < perPlane; ++i)
+          s[i] = static_cast<int16_t>(ClipS16((static_cast<int64_t>(s[i]) * volume + kVolumeRounding) >> kVolumeShift));
+        break;
+      }
+      case AV_SAMPLE_FMT_S32: {
+        auto* s = reinterpret_cast<int32_t*>(data);
+        for (int i = 0; i < perPlane; ++i) {
+          int64_t v = (static_cast<int64_t>(s[i]) * volume + kVolumeRounding) >> kVolumeShift;
+          s[i] = static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+        }
+        break;
+      }
+      case AV_SAMPLE_FMT_FLT: {
+        auto* s = reinterpret_cast<float*>(data);
+        for (int i = 0; i < perPlane; ++i) s[i] = static_cast<float>(s[i] * gain);
+        break;
+      }
+      case AV_SAMPLE_FMT_DBL: {
+        auto* s = reinterpret_cast<double*>(data);
+        for (int i = 0; i < perPlane; ++i) s[i] *= gain;
+        break;
+      }
+      case AV_SAMPLE_FMT_U8: {
+        for (int i = 0; i < perPlane; ++i) {
+          int64_t v = ((static_cast<int64_t>(data[i]) - 128) * volume + kVolumeRounding) >> kVolumeShift;
+          data[i] = static_cast<uint8_t>(std::clamp<int64_t>(v + 128, 0, UINT8_MAX));
+        }
+        break;
+      }
+      default:
+        break;
+    }
+  }
+}
+
+void TConvertJob::UpdateReport(bool Final) {
+  if (!Final) {
+    const int64_t now = av_gettime();
+    const int64_t last = FConverter.FLastTime.load();
+    if (last == 0) {
+      FConverter.FLastTime.store(now);
+      return;
+    }
+    if (now - last < kReportInterval) return;
+    FConverter.FLastTime.store(now);
+  }
+  AVIOContext* pb = FOutputFiles.empty() ? nullptr : FOutputFiles[0].Ctx->pb;
+  int64_t size = 0;
+  if (pb) {
+    size = avio_size(pb);
+    if (size < 0) size = avio_tell(pb);
+  }
+  FConverter.FTargetFileSize.store(size);
+  double t = kFarAway;
+  for (const auto& ost : FOutputStreams) {
+    const double pos = OutputPosition(*ost);
+    if (pos > 0 && pos < t) t = pos;
+  }
+  if (t < kMinReportSeconds) t = kMinReportSeconds;
+  FConverter.SetBitrate(static_cast<double>(size) * kBitsPerByte / t / kBitsPerKilobit);
+}
+
+void TConvertJob::RunLoop() {
+  TAVConverter& c = FConverter;
+  const TAudioOptions& audio = FOptions.AudioOptions();
+  const TVideoOptions& video = FOptions.VideoOptions();
+  int tryAgain = 0;
+  FPacket = ff::MakePacket();
+  for (;;) {
+    double smallestInput = kNothingYet;
+    double smallestOutput = kNothingYet;
+    MainThread().RunAndWait([&c] { c.DoProgress(); });
+    if (c.State() == csPaused) c.WaitWhilePaused();
+    if (c.State() == csStopped) {
+      MainThread().RunAndWait([&c] { c.DoStopped(); });
+      break;
+    }
+    TInputFile* chosen = nullptr;
+    int chosenIndex = -1;
+    for (const auto& p : FOutputStreams) {
+      const TOutputStream& ost = *p;
+      const TInputStream& ist = FInputStreams[static_cast<size_t>(ost.SourceIndex)];
+      TInputFile& file = FInputFiles[static_cast<size_t>(ist.FileIndex)];
+      if (file.NoPacket) continue;
+      const double opts = OutputPosition(ost);
+      const double ipts = static_cast<double>(ist.Pts);
+      if (!file.EndReached) {
+        if (ipts < smallestInput) {
+          smallestInput = ipts;
+          if (FOptions.GrabOptions().InputSync()) { chosen = &file; chosenIndex = ist.FileIndex; }
+        }
+        if (opts < smallestOutput) {
+          smallestOutput = opts;
+          if (!FOptions.GrabOptions().InputSync()) { chosen = &file; chosenIndex = ist.FileIndex; }
+        }
+      }
+      const AVMediaType type = ost.Enc->codec_type;
+      const int limit = type == AVMEDIA_TYPE_VIDEO ? video.MaxFrames()
+                        : type == AVMEDIA_TYPE_AUDIO ? audio.MaxFrames()
+                        : type == AVMEDIA_TYPE_SUBTITLE ? INT32_MAX
+                                                        : FOptions.MaxDataFrames();
+      if (ost.FramesWritten >= limit) {
+        chosen = nullptr;
+        break;
+      }
+    }
+    if (!chosen) {
+      if (tryAgain > 0) {
+        for (auto& f : FInputFiles) f.NoPacket = false;
+        tryAgain = 0;
+        std::this_thread::sleep_for(kTryAgainWait);
+        continue;
+      }
+      break;
+    }
+    c.SetConvertedDuration(smallestOutput);
+    if (static_cast<double>(FOptions.RecordingTime()) / kMicro <= smallestOutput) break;
+    if (FOptions.LimitFileSize() != 0 && FOutputFiles[0].Ctx->pb &&
+        avio_tell(FOutputFiles[0].Ctx->pb) > FOptions.LimitFileSize())
+      break;
+
+    AVPacket* pkt = FPacket.get();
+    int ret = av_read_frame(chosen->Ctx.get(), pkt);
+    if (ret == AVERROR(EAGAIN)) {
+      chosen->NoPacket = true;
+      ++tryAgain;
+      continue;
+    }
+    if (ret < 0) {
+      chosen->EndReached = true;
+      if (FOptions.ShortTest()) break;
+      continue;
+    }
+    for (auto& f : FInputFiles) f.NoPacket = false;
+    tryAgain = 0;
+
+    AVFormatContext* ic = chosen->Ctx.get();
+    if (pkt->stream_index >= static_cast<int>(ic->nb_streams) ||
+        FInputStreams[static_cast<size_t>(chosen->FirstStream + pkt->stream_index)].Unmapped) {
+      av_packet_unref(pkt);
+      continue;
+    }
+    const int index = chosen->FirstStream + pkt->stream_index;
+    TInputStream& ist = FInputStreams[static_cast<size_t>(index)];
+    const AVRational tb = ist.St->time_base;
+    if (chosen->OffsetFromFirstPacket) {
+      const int64_t first = pkt->pts != AV_NOPTS_VALUE && pkt->dts != AV_NOPTS_VALUE ? std::min(pkt->pts, pkt->dts)
+                            : pkt->pts != AV_NOPTS_VALUE ? pkt->pts
+                                                         : pkt->dts;
+      if (first != AV_NOPTS_VALUE) {
+        chosen->TsOffset = FOptions.InputTSOffset() - av_rescale_q(first, tb, AV_TIME_BASE_Q);
+        chosen->OffsetFromFirstPacket = false;
+      }
+    }
+    if (pkt->dts != AV_NOPTS_VALUE) pkt->dts += av_rescale_q(chosen->TsOffset, AV_TIME_BASE_Q, tb);
+    if (pkt->pts != AV_NOPTS_VALUE) pkt->pts += av_rescale_q(chosen->TsOffset, AV_TIME_BASE_Q, tb);
+    const double scale = chosen->TsScale[static_cast<size_t>(pkt->stream_index)];
+    if (scale != 0) {
+      if (pkt->dts != AV_NOPTS_VALUE) pkt->dts = std::llround(pkt->dts * scale);
+      if (pkt->pts != AV_NOPTS_VALUE) pkt->pts = std::llround(pkt->pts * scale);
+    }
+    if (pkt->dts != AV_NOPTS_VALUE && ist.NextPts != AV_NOPTS_VALUE &&
+        (ic->iformat->flags & AVFMT_TS_DISCONT)) {
+      const int64_t pktTime = av_rescale_q(pkt->dts, tb, AV_TIME_BASE_Q);
+      const int64_t delta = pktTime - ist.NextPts;
+      if ((std::llabs(delta) > FOptions.DtsDeltaThreshold() * kMicro || pktTime + 1 < ist.Pts) &&
+          !FOptions.CopyTS()) {
+        chosen->TsOffset -= delta;
+        pkt->dts -= av_rescale_q(delta, AV_TIME_BASE_Q, tb);
+        if (pkt->pts != AV_NOPTS_VALUE) pkt->pts -= av_rescale_q(delta, AV_TIME_BASE_Q, tb);
+      }
+    }
+    (void)chosenIndex;
+    ret = ProcessPacket(ist, index, pkt);
+    av_packet_unref(pkt);
+    if (ret >= 0) UpdateReport(false);
+  }
+
+  for (size_t i = 0; i < FInputStreams.size(); ++i)
+    if (FInputStreams[i].DecodingNeeded) ProcessPacket(FInputStreams[i], static_cast<int>(i), nullptr);
+  for (auto& f : FOutputFiles) av_write_trailer(f.Ctx.get());
+  UpdateReport(true);
+  for (auto& ost : FOutputStreams) ost->Graph.reset();
+}
+
+void TConvertJob::HandleFrame(TInputStream& Ist, int Index, AVFrame* Frame) {
+  if (FOptions.RateEmu()) {
+    const int64_t due = Ist.Pts;
+    const int64_t elapsed = av_gettime() - Ist.RateEmuStart;
+    if (due > elapsed) std::this_thread::sleep_for(std::chrono::milliseconds((due - elapsed) / 1000));
+  }
+  for (auto& p : FOutputStreams) {
+    TOutputStream& ost = *p;
+    if (ost.SourceIndex != Index || !ost.EncodingNeeded) continue;
+    if (ost.Enc->codec_type == AVMEDIA_TYPE_AUDIO) WriteAudio(ost, Ist, Frame);
+  }
+}
+
+void TConvertJob::HandleVideoFrame(TInputStream& Ist, int Index, AVFrame* Frame) {
+  if (FOptions.RateEmu()) {
+    const int64_t elapsed = av_gettime() - Ist.RateEmuStart;
+    if (Ist.Pts > elapsed) std::this_thread::sleep_for(std::chrono::milliseconds((Ist.Pts - elapsed) / 1000));
+  }
+  ff::FramePtr pulled = ff::MakeFrame();
+  for (auto& p : FOutputStreams) {
+    TOutputStream& ost = *p;
+    if (ost.SourceIndex != Index || !ost.EncodingNeeded || !ost.Graph) continue;
+    if (Frame) {
+      const int w = Frame->width - ost.LeftBand - ost.RightBand;
+      const int h = Frame->height - ost.TopBand - ost.BottomBand;
+      if ((w != ost.ExpectedWidth || h != ost.ExpectedHeight || Frame->format != ost.ExpectedPixFmt) &&
+          !ost.Scale)
+        throw Exception(Format("Input Stream #%d.%d frame size changed to %dx%d, %s", Ist.FileIndex,
+                               Ist.StreamIndex, Frame->width, Frame->height,
+                               av_get_pix_fmt_name(static_cast<AVPixelFormat>(Frame->format))));
+      Frame->pts = Ist.Pts;
+    }
+    if (ost.Graph->Push(Frame) < 0) continue;
+    while (ost.Graph->Pull(pulled.get()) == 0) {
+      if (pulled->pts != AV_NOPTS_VALUE) Ist.Pts = pulled->pts;
+      ost.Enc->sample_aspect_ratio = pulled->sample_aspect_ratio;
+      WriteVideo(ost, Ist, pulled.get());
+      av_frame_unref(pulled.get());
+    }
+  }
+}
+
+int TConvertJob::ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Packet) {
+  if (Ist.NextPts == AV_NOPTS_VALUE) Ist.NextPts = Ist.Pts;
+  const AVRational tb = Ist.St->time_base;
+  if (Packet && Packet->dts != AV_NOPTS_VALUE) {
+    Ist.NextPts = Ist.Pts = av_rescale_q(Packet->dts, tb, AV_TIME_BASE_Q);
+  }
+  AVCodecContext* dec = Ist.Dec.get();
+  const AVMediaType type = Ist.St->codecpar->codec_type;
+
+  if (!Ist.DecodingNeeded) {
+    // Stream copy only.
+    if (!Packet) return 0;
+    Ist.Pts = Ist.NextPts;
+    if (type == AVMEDIA_TYPE_AUDIO && Ist.St->codecpar->sample_rate > 0) {
+      const int frameSize = Ist.St->codecpar->frame_size;
+      Ist.NextPts += static_cast<int64_t>(AV_TIME_BASE) * frameSize / Ist.St->codecpar->sample_rate;
+    } else if (type == AVMEDIA_TYPE_VIDEO) {
+      if (Packet->duration > 0) Ist.NextPts += av_rescale_q(Packet->duration, tb, AV_TIME_BASE_Q);
+      else if (Ist.St->r_frame_rate.num)
+        Ist.NextPts += av_rescale_q(1, av_inv_q(Ist.St->r_frame_rate), AV_TIME_BASE_Q);
+    }
+    for (auto& p : FOutputStreams)
+      if (p->SourceIndex == Index && !p->EncodingNeeded) CopyPacket(*p, Ist, Packet);
+    return 0;
+  }
+
+  if (type == AVMEDIA_TYPE_SUBTITLE) {
+    if (!Packet) {
+      DrainEncoders(Index);
+      return 0;
+    }
+    AVSubtitle sub{};
+    int got = 0;
+    int ret;
+    {
+      std::lock_guard<std::mutex> g(CodecLock());
+      ret = avcodec_decode_subtitle2(dec, &sub, &got, const_cast<AVPacket*>(Packet));
+    }
+    if (ret < 0) return -1;
+    Ist.Pts = Ist.NextPts;
+    if (got) {
+      for (auto& p : FOutputStreams)
+        if (p->SourceIndex == Index && p->EncodingNeeded) WriteSubtitle(*p, Ist, &sub, Packet->pts);
+      avsubtitle_free(&sub);
+    }
+    return 0;
+  }
+
+  int ret;
+  {
+    std::lock_guard<std::mutex> g(CodecLock());
+    ret = avcodec_send_packet(dec, Packet);
+  }
+  if (ret < 0 && ret != AVERROR_EOF && ret != AVERROR(EAGAIN)) return -1;
+  ff::FramePtr frame = ff::MakeFrame();
+  for (;;) {
+    {
+      std::lock_guard<std::mutex> g(CodecLock());
+      ret = avcodec_receive_frame(dec, frame.get());
+    }
+    if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF) break;
+    if (ret < 0) return -1;
+    const int64_t best = frame->best_effort_timestamp;
+    Ist.Pts = best != AV_NOPTS_VALUE ? av_rescale_q(best, tb, AV_TIME_BASE_Q) : Ist.NextPts;
+    if (type == AVMEDIA_TYPE_AUDIO) {
+      if (frame->sample_rate > 0)
+        Ist.NextPts = Ist.Pts + static_cast<int64_t>(AV_TIME_BASE) * frame->nb_samples / frame->sample_rate;
+      ApplyVolume(frame.get());
+      HandleFrame(Ist, Index, frame.get());
+    } else if (type == AVMEDIA_TYPE_VIDEO) {
+      Ist.Quality = frame->quality;
+      const AVRational rate = dec->framerate.num ? dec->framerate : Ist.St->r_frame_rate;
+      int64_t duration = frame->pkt_duration > 0 ? av_rescale_q(frame->pkt_duration, tb, AV_TIME_BASE_Q)
+                         : rate.num ? av_rescale_q(1 + frame->repeat_pict, av_inv_q(rate), AV_TIME_BASE_Q)
+                                    : 0;
+      Ist.NextPts = Ist.Pts + duration;
+      HandleVideoFrame(Ist, Index, frame.get());
+    }
+    av_frame_unref(frame.get());
+  }
+  if (!Packet) {
+    if (type == AVMEDIA_TYPE_VIDEO) HandleVideoFrame(Ist, Index, nullptr);
+    DrainEncoders(Index);
+  }
+  return 0;
+}
+
+void TConvertJob::DrainEncoders(int Index) {
+  for (auto& p : FOutputStreams) {
+    TOutputStream& ost = *p;
+    if (ost.SourceIndex != Index || !ost.EncodingNeeded) continue;
+    switch (ost.Enc->codec_type) {
+      case AVMEDIA_TYPE_AUDIO:
+        EncodeAudioFrames(ost, true);
+        break;
+      case AVMEDIA_TYPE_VIDEO:
+        EncodeVideo(ost, nullptr);
+        break;
+      default:
+        break;
+    }
+  }
+}

@@ -1,0 +1,363 @@
+// The first half of Transcode: stream tables, mapping, codec preparation,
+// encoders and decoders, chapters and headers.
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+extern "C" {
+#include <libavutil/opt.h>
+#include <libavutil/time.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include "Common/Errors.h"
+#include "Converter/AVConverter.h"
+#include "Converter/AVConverterJob.h"
+#include "Converter/AVConverterLocks.h"
+
+namespace {
+
+constexpr int kNormalVolume = 256;
+constexpr int kFifoSamples = 1024;
+constexpr double kMilli = 1.0 / 1000;
+constexpr const char* kPassLogPattern = "ffmpeg2pass-%d.log";
+
+}  // namespace
+
+void TConvertJob::BuildStreamTables() {
+  if (FOptions.RateEmu())
+    for (auto& ist : FInputStreams) ist.RateEmuStart = av_gettime();
+  size_t count = 0;
+  for (size_t i = 0; i < FOutputFiles.size(); ++i) {
+    if (FOutputFiles[i].Ctx->nb_streams == 0) throw Exception("Output file does not contain any stream");
+    count += FOutputFiles[i].Ctx->nb_streams;
+  }
+  if (!FStreamMaps.empty() && FStreamMaps.size() != count)
+    throw Exception("Number of stream maps must match number of output streams");
+  for (const auto& m : FStreamMaps) {
+    auto valid = [this](int f, int s) {
+      return f >= 0 && f < static_cast<int>(FInputFiles.size()) && s >= 0 &&
+             s < static_cast<int>(FInputFiles[static_cast<size_t>(f)].Ctx->nb_streams);
+    };
+    if (!valid(m.FileIndex, m.StreamIndex))
+      throw Exception(Format("Could not find input stream #%d.%d", m.FileIndex, m.StreamIndex));
+    if (!valid(m.SyncFileIndex, m.SyncStreamIndex))
+      throw Exception(Format("Could not find sync stream #%d.%d", m.SyncFileIndex, m.SyncStreamIndex));
+  }
+}
+
+void TConvertJob::MapStreams() {
+  for (size_t n = 0; n < FOutputStreams.size(); ++n) {
+    TOutputStream& ost = *FOutputStreams[n];
+    const AVMediaType type = ost.Enc->codec_type;
+    int source = -1;
+    if (!FStreamMaps.empty()) {
+      const TStreamMap& m = FStreamMaps[n];
+      source = FInputFiles[static_cast<size_t>(m.FileIndex)].FirstStream + m.StreamIndex;
+      if (FInputStreams[static_cast<size_t>(source)].St->codecpar->codec_type != type)
+        throw Exception(Format("Codec type mismatch for mapping #%d.%d -> #%d.%d", m.FileIndex,
+                               m.StreamIndex, ost.FileIndex, ost.Index));
+      ost.SyncIndex = FInputFiles[static_cast<size_t>(m.SyncFileIndex)].FirstStream + m.SyncStreamIndex;
+    } else {
+      int bestFrames = -1;
+      for (size_t i = 0; i < FInputStreams.size(); ++i) {
+        const TInputStream& ist = FInputStreams[i];
+        if (FOptions.ProgramID() != 0) {
+          AVProgram* p = av_find_program_from_stream(
+              FInputFiles[static_cast<size_t>(ist.FileIndex)].Ctx.get(), nullptr, ist.StreamIndex);
+          bool inProgram = false;
+          for (AVFormatContext* ic = FInputFiles[static_cast<size_t>(ist.FileIndex)].Ctx.get(); p;
+               p = av_find_program_from_stream(ic, p, ist.StreamIndex))
+            if (p->id == FOptions.ProgramID()) inProgram = true;
+          if (!inProgram) continue;
+        }
+        if (!ist.Unmapped || ist.St->discard == AVDISCARD_ALL || ist.St->codecpar->codec_type != type)
+          continue;
+        // The frames examined while probing are private to the library; its own
+        // choice of the best stream of a kind weighs them, so that stream wins.
+        AVFormatContext* ic = FInputFiles[static_cast<size_t>(ist.FileIndex)].Ctx.get();
+        const int score = av_find_best_stream(ic, type, -1, -1, nullptr, 0) == ist.StreamIndex ? 1 : 0;
+        if (score > bestFrames) {
+          bestFrames = score;
+          source = static_cast<int>(i);
+        }
+      }
+      if (source < 0 && FOptions.ProgramID() == 0) {
+        for (size_t i = 0; i < FInputStreams.size(); ++i) {
+          const TInputStream& ist = FInputStreams[i];
+          if (ist.St->codecpar->codec_type == type && ist.St->discard != AVDISCARD_ALL)
+            source = static_cast<int>(i);
+        }
+      }
+      if (source < 0) throw Exception("Could not find input stream matching output stream ");
+      ost.SyncIndex = source;
+    }
+    ost.SourceIndex = source;
+    FInputStreams[static_cast<size_t>(source)].Unmapped = false;
+  }
+}
+
+void TConvertJob::PrepareCopy(TOutputStream& Ost, TInputStream& Ist) {
+  AVCodecParameters* in = Ist.St->codecpar;
+  AVCodecParameters* out = Ost.St->codecpar;
+  AVFormatContext* oc = FOutputFiles[static_cast<size_t>(Ost.FileIndex)].Ctx.get();
+  const unsigned wantedTag = Ost.Enc->codec_tag;
+  if (avcodec_parameters_copy(out, in) < 0) throw Exception("no memory");
+  out->codec_tag = wantedTag;
+  if (wantedTag == 0) {
+    const AVCodecTag* const* tags = oc->oformat->codec_tag;
+    if (!tags || av_codec_get_id(tags, in->codec_tag) == in->codec_id ||
+        !av_codec_get_tag(tags, in->codec_id))
+      out->codec_tag = in->codec_tag;
+  }
+  // Time base: the frame duration when it is coarser than a fine stream time base.
+  const AVRational frameTb = Ist.St->r_frame_rate.num ? av_inv_q(Ist.St->r_frame_rate) : AVRational{0, 1};
+  if (in->codec_type == AVMEDIA_TYPE_VIDEO && frameTb.num && av_q2d(frameTb) > av_q2d(Ist.St->time_base) &&
+      av_q2d(Ist.St->time_base) < kMilli)
+    Ost.St->time_base = frameTb;
+  else
+    Ost.St->time_base = Ist.St->time_base;
+  Ost.Enc->time_base = Ist.St->time_base;  // the unit of its output position
+  switch (in->codec_type) {
+    case AVMEDIA_TYPE_AUDIO:
+      if (FOptions.AudioOptions().AudioVolume() != kNormalVolume)
+        throw Exception("-acodec copy and -vol are incompatible (frames are not decoded)");
+      if ((in->codec_id == AV_CODEC_ID_MP3 && out->block_align == 1) || in->codec_id == AV_CODEC_ID_AC3)
+        out->block_align = 0;
+      break;
+    case AVMEDIA_TYPE_VIDEO:
+      out->sample_aspect_ratio = Ost.St->sample_aspect_ratio.num ? Ost.St->sample_aspect_ratio
+                                                                 : in->sample_aspect_ratio;
+      Ost.St->sample_aspect_ratio = out->sample_aspect_ratio;
+      Ost.St->avg_frame_rate = Ist.St->avg_frame_rate;
+      break;
+    case AVMEDIA_TYPE_SUBTITLE:
+      break;
+    default:
+      throw Exception("unknown codec type");
+  }
+}
+
+void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist, int Position) {
+  AVCodecContext* enc = Ost.Enc.get();
+  const AVCodecContext* dec = Ist.Dec.get();
+  const TVideoOptions& video = FOptions.VideoOptions();
+  if (enc->pix_fmt == AV_PIX_FMT_NONE) throw Exception("Video pixel format is unknown, stream can not be decoded");
+  Ost.Crop = video.FrameLeftBand() || video.FrameRightBand() || video.FrameTopBand() || video.FrameBottomBand();
+  if (Ost.Crop) {
+    Ost.LeftBand = video.FrameLeftBand();
+    Ost.RightBand = video.FrameRightBand();
+    Ost.TopBand = video.FrameTopBand();
+    Ost.BottomBand = video.FrameBottomBand();
+  }
+  const int srcW = dec->width - video.FrameLeftBand() - video.FrameRightBand();
+  const int srcH = dec->height - video.FrameTopBand() - video.FrameBottomBand();
+  Ost.Scale = srcW != enc->width || srcH != enc->height || dec->pix_fmt != enc->pix_fmt;
+  if (Ost.Scale) {
+    FOptions.SetSwsFlags(FContexts.SwsFlags());
+    Ost.Sws.reset(sws_getContext(srcW, srcH, dec->pix_fmt, enc->width, enc->height, enc->pix_fmt,
+                                 FOptions.SwsFlags(), nullptr, nullptr, nullptr));
+    if (!Ost.Sws) throw Exception("Cannot get resampling context");
+    enc->bits_per_raw_sample = 0;
+  }
+  Ost.ExpectedWidth = srcW;
+  Ost.ExpectedHeight = srcH;
+  Ost.ExpectedPixFmt = dec->pix_fmt;
+  Ist.DecodingNeeded = true;
+  Ost.EncodingNeeded = true;
+
+  TVideoGraphInput in{};
+  in.Width = dec->width;
+  in.Height = dec->height;
+  in.PixFmt = dec->pix_fmt;
+  in.TimeBase = AV_TIME_BASE_Q;
+  in.SampleAspect = dec->sample_aspect_ratio;
+  in.FrameRate = Ist.St->r_frame_rate;
+  TVideoGraphOutput out{};
+  out.Crop = Ost.Crop;
+  out.LeftBand = Ost.LeftBand;
+  out.TopBand = Ost.TopBand;
+  out.RightBand = Ost.RightBand;
+  out.BottomBand = Ost.BottomBand;
+  out.Width = enc->width;
+  out.Height = enc->height;
+  out.PixFmt = enc->pix_fmt;
+  out.SwsFlags = FContexts.SwsFlags();
+  out.Deinterlace = video.Deinterlace();
+  Ost.Graph = std::make_unique<TVideoFilterGraph>();
+  if (!Ost.Graph->Build(in, out, FOptions.FilterOptions().VideoFilters()))
+    throw Exception("Error opening filters!");
+  enc->width = Ost.Graph->OutputWidth();
+  enc->height = Ost.Graph->OutputHeight();
+  (void)Position;
+}
+
+void TConvertJob::PrepareTwoPass(TOutputStream& Ost, int Position) {
+  AVCodecContext* enc = Ost.Enc.get();
+  if (!(enc->flags & (AV_CODEC_FLAG_PASS1 | AV_CODEC_FLAG_PASS2))) return;
+  const std::string name = Format(kPassLogPattern, Position);
+  // Encoders that keep their own statistics file (libx264) are pointed at ours.
+  av_opt_set(enc, "stats", name.c_str(), AV_OPT_SEARCH_CHILDREN);
+  if (enc->flags & AV_CODEC_FLAG_PASS1) {
+    Ost.LogFile.reset(fopen(name.c_str(), "wb"));
+    if (!Ost.LogFile) throw Exception(Format("Cannot open file \"%s\". %s", name.c_str(), strerror(errno)));
+    return;
+  }
+  std::ifstream in(name, std::ios::binary);
+  if (!in) throw Exception(Format("Cannot open file \"%s\". %s", name.c_str(), strerror(errno)));
+  std::stringstream text;
+  text << in.rdbuf();
+  const std::string stats = text.str();
+  char* buffer = static_cast<char*>(av_malloc(stats.size() + 1));
+  if (!buffer) throw Exception("Could not allocate log buffer");
+  memcpy(buffer, stats.data(), stats.size());
+  buffer[stats.size()] = '\0';
+  enc->stats_in = buffer;
+}
+
+void TConvertJob::PrepareStream(TOutputStream& Ost) {
+  TInputStream& ist = FInputStreams[static_cast<size_t>(Ost.SourceIndex)];
+  av_dict_copy(&Ost.St->metadata, ist.St->metadata, AV_DICT_DONT_OVERWRITE);
+  Ost.St->disposition = ist.St->disposition;
+  if (Ost.StreamCopy) {
+    PrepareCopy(Ost, ist);
+    return;
+  }
+  AVCodecContext* enc = Ost.Enc.get();
+  enc->bits_per_raw_sample = ist.Dec->bits_per_raw_sample;
+  enc->chroma_sample_location = ist.Dec->chroma_sample_location;
+  switch (enc->codec_type) {
+    case AVMEDIA_TYPE_AUDIO:
+      Ost.Fifo.reset(av_audio_fifo_alloc(enc->sample_fmt, enc->ch_layout.nb_channels, kFifoSamples));
+      if (!Ost.Fifo) throw Exception("no memory");
+      Ost.Resample = enc->sample_rate != ist.Dec->sample_rate || FOptions.AudioOptions().AudioSyncMethod() > 1;
+      ist.DecodingNeeded = true;
+      Ost.EncodingNeeded = true;
+      break;
+    case AVMEDIA_TYPE_SUBTITLE:
+      ist.DecodingNeeded = true;
+      Ost.EncodingNeeded = true;
+      break;
+    case AVMEDIA_TYPE_VIDEO:
+      PrepareVideoEncode(Ost, ist, 0);
+      break;
+    default:
+      throw Exception("unknown codec type");
+  }
+}
+
+void TConvertJob::OpenEncoders() {
+  for (size_t n = 0; n < FOutputStreams.size(); ++n) {
+    TOutputStream& ost = *FOutputStreams[n];
+    if (!ost.EncodingNeeded) continue;
+    if (!ost.Encoder) throw Exception("Unsupported codec for output stream ");
+    PrepareTwoPass(ost, static_cast<int>(n));
+    AVCodecContext* enc = ost.Enc.get();
+    int ret;
+    {
+      std::lock_guard<std::mutex> g(CodecLock());
+      ret = avcodec_open2(enc, ost.Encoder, nullptr);
+    }
+    if (ret < 0)
+      throw Exception(
+          "Error while opening codec for output stream - maybe incorrect parameters such as bit_rate, "
+          "rate, width or height");
+    avcodec_parameters_from_context(ost.St->codecpar, enc);
+    ost.St->time_base = enc->time_base;
+    if (enc->codec_type == AVMEDIA_TYPE_VIDEO) ost.St->avg_frame_rate = enc->framerate;
+  }
+}
+
+void TConvertJob::OpenDecoders() {
+  for (auto& ist : FInputStreams) {
+    if (!ist.DecodingNeeded) continue;
+    if (!ist.Decoder) throw Exception("Unsupported codec for input stream ");
+    int ret;
+    {
+      std::lock_guard<std::mutex> g(CodecLock());
+      ret = avcodec_open2(ist.Dec.get(), ist.Decoder, nullptr);
+    }
+    if (ret < 0) throw Exception("Error while opening codec for input stream ");
+  }
+}
+
+void TConvertJob::InitBitstreamFilters() {
+  for (auto& p : FOutputStreams) {
+    TOutputStream& ost = *p;
+    if (ost.BitstreamFilters.empty()) continue;
+    AVBSFList* list = av_bsf_list_alloc();
+    for (const auto& name : ost.BitstreamFilters) av_bsf_list_append2(list, name.c_str(), nullptr);
+    AVBSFContext* bsf = nullptr;
+    int ret = av_bsf_list_finalize(&list, &bsf);
+    av_bsf_list_free(&list);
+    if (ret < 0) continue;
+    ost.Bsf.reset(bsf);
+    avcodec_parameters_copy(bsf->par_in, ost.St->codecpar);
+    bsf->time_base_in = ost.St->time_base;
+    if (av_bsf_init(bsf) < 0) {
+      ost.Bsf.reset();
+      continue;
+    }
+    avcodec_parameters_copy(ost.St->codecpar, bsf->par_out);
+  }
+}
+
+void TConvertJob::CopyChapters(int InputIndex, int OutputIndex) {
+  AVFormatContext* ic = FInputFiles[static_cast<size_t>(InputIndex)].Ctx.get();
+  AVFormatContext* oc = FOutputFiles[static_cast<size_t>(OutputIndex)].Ctx.get();
+  const int64_t recording = FOptions.RecordingTime();
+  const bool noLimit = recording == INT64_MAX;
+  for (unsigned i = 0; i < ic->nb_chapters; ++i) {
+    const AVChapter* in = ic->chapters[i];
+    const int64_t offset = av_rescale_q(FConverter.TempStartTime - FInputFiles[static_cast<size_t>(InputIndex)].TsOffset,
+                                        AV_TIME_BASE_Q, in->time_base);
+    const int64_t limit = noLimit ? INT64_MAX : av_rescale_q(recording, AV_TIME_BASE_Q, in->time_base);
+    if (in->end < offset) continue;
+    if (!noLimit && in->start > limit + offset) break;
+    AVChapter* out = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+    if (!out) throw Exception("Copy chapters failed");
+    out->id = in->id;
+    out->time_base = in->time_base;
+    out->start = std::max<int64_t>(0, in->start - offset);
+    out->end = noLimit ? in->end - offset : std::min(limit, in->end - offset);
+    av_dict_copy(&out->metadata, in->metadata, 0);
+    if (av_dynarray_add_nofree(&oc->chapters, reinterpret_cast<int*>(&oc->nb_chapters), out) < 0) {
+      av_dict_free(&out->metadata);
+      av_free(out);
+      throw Exception("Copy chapters failed");
+    }
+  }
+}
+
+void TConvertJob::WriteHeaders() {
+  for (auto& f : FOutputFiles) {
+    if (avformat_write_header(f.Ctx.get(), nullptr) < 0)
+      throw Exception("Could not write header for output file  (incorrect codec parameters ?)");
+    f.HeaderWritten = true;
+  }
+}
+
+void TConvertJob::Transcode() {
+  FConverter.FTimerStart.store(0);
+  FConverter.FLastTime.store(0);
+  FConverter.FState.store(csRunning);
+  BuildStreamTables();
+  MapStreams();
+  for (auto& ost : FOutputStreams) PrepareStream(*ost);
+  OpenEncoders();
+  OpenDecoders();
+  InitBitstreamFilters();
+  for (auto& ist : FInputStreams) {
+    const AVRational rate = ist.St->avg_frame_rate;
+    ist.Pts = rate.num ? -std::llround(ist.St->codecpar->video_delay * 1000000.0 / av_q2d(rate)) : 0;
+    ist.NextPts = AV_NOPTS_VALUE;
+    ist.IsStart = true;
+  }
+  for (size_t i = 0; i < FInputFiles.size(); ++i)
+    if (FInputFiles[i].Ctx->nb_chapters)
+      for (size_t o = 0; o < FOutputFiles.size(); ++o) CopyChapters(static_cast<int>(i), static_cast<int>(o));
+  WriteHeaders();
+  FConverter.FTimerStart.store(av_gettime());
+  RunLoop();
+}

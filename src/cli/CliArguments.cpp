@@ -1,0 +1,106 @@
+#include "cli/CliArguments.h"
+
+#include <cstdlib>
+
+const char* const kCliUsage =
+    "usage: quillbrook-convert --list-profiles\n"
+    "       quillbrook-convert --probe FILE\n"
+    "       quillbrook-convert [OPTIONS] SOURCE [TARGET]\n"
+    "  --profile DESCRIPTION   catalogue profile (default: what the wizard preselects)\n"
+    "  --start SEC --end SEC   trim range\n"
+    "  --filters TEXT          filter-chain text\n"
+    "  --option KEY=VALUE      advanced option (repeatable), after the profile\n"
+    "  --threads N             codec threads (default: processor count)\n"
+    "  --settings FILE.xml     run a stored conversion settings document\n";
+
+namespace {
+
+bool ParseSeconds(const std::string& Text, double& Value) {
+  char* end = nullptr;
+  Value = std::strtod(Text.c_str(), &end);
+  return !Text.empty() && *end == '\0' && Value >= 0;
+}
+
+}  // namespace
+
+std::optional<TCliArguments> ParseCliArguments(const std::vector<std::string>& Args, std::string& Error) {
+  TCliArguments a;
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < Args.size(); ++i) {
+    const std::string& arg = Args[i];
+    auto value = [&](std::string& Out) {
+      if (i + 1 >= Args.size()) {
+        Error = arg + " needs a value";
+        return false;
+      }
+      Out = Args[++i];
+      return true;
+    };
+    std::string v;
+    if (arg == "--help" || arg == "-h") {
+      a.Mode = TCliArguments::TMode::Help;
+      return a;
+    } else if (arg == "--list-profiles") {
+      a.Mode = TCliArguments::TMode::ListProfiles;
+    } else if (arg == "--probe") {
+      if (!value(a.Source)) return std::nullopt;
+      a.Mode = TCliArguments::TMode::Probe;
+    } else if (arg == "--profile") {
+      if (!value(a.Profile)) return std::nullopt;
+    } else if (arg == "--start" || arg == "--end") {
+      if (!value(v)) return std::nullopt;
+      double s;
+      if (!ParseSeconds(v, s)) {
+        Error = arg + ": not a number of seconds: " + v;
+        return std::nullopt;
+      }
+      (arg == "--start" ? a.Start : a.End) = s;
+    } else if (arg == "--filters") {
+      if (!value(v)) return std::nullopt;
+      a.Filters = v;
+    } else if (arg == "--option") {
+      if (!value(v)) return std::nullopt;
+      if (v.find('=') == std::string::npos || v.front() == '=') {
+        Error = "--option needs KEY=VALUE: " + v;
+        return std::nullopt;
+      }
+      a.Options.push_back(v);
+    } else if (arg == "--threads") {
+      if (!value(v)) return std::nullopt;
+      char* end = nullptr;
+      long n = std::strtol(v.c_str(), &end, 10);
+      if (v.empty() || *end != '\0' || n < 1 || n > 64) {
+        Error = "--threads needs a number from 1 to 64: " + v;
+        return std::nullopt;
+      }
+      a.Threads = static_cast<int>(n);
+    } else if (arg == "--settings") {
+      if (!value(a.Settings)) return std::nullopt;
+    } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
+      Error = "unknown option " + arg;
+      return std::nullopt;
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (a.Mode == TCliArguments::TMode::Convert) {
+    if (positional.empty() && a.Settings.empty()) {
+      Error = "no source file given";
+      return std::nullopt;
+    }
+    if (positional.size() > 2) {
+      Error = "too many file names";
+      return std::nullopt;
+    }
+    if (!positional.empty()) a.Source = positional[0];
+    if (positional.size() == 2) a.Target = positional[1];
+    if (a.Start && a.End && *a.End <= *a.Start) {
+      Error = "--end must be after --start";
+      return std::nullopt;
+    }
+  } else if (!positional.empty()) {
+    Error = "unexpected argument " + positional[0];
+    return std::nullopt;
+  }
+  return a;
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Command line of quillbrook-convert.
+#include <optional>
+#include <string>
+#include <vector>
+
+struct TCliArguments {
+  enum class TMode { Convert, ListProfiles, Probe, Help };
+  TMode Mode = TMode::Convert;
+  std::string Source;
+  std::string Target;               // empty: source path with the profile's extension
+  std::string Profile;              // empty: what the wizard preselects
+  std::optional<double> Start;      // seconds
+  std::optional<double> End;        // seconds
+  std::optional<std::string> Filters;
+  std::vector<std::string> Options;  // KEY=VALUE, in order
+  std::optional<int> Threads;
+  std::string Settings;             // stored conversion settings document
+};
+
+// Parses argv; on a usage error returns nullopt and sets Error.
+std::optional<TCliArguments> ParseCliArguments(const std::vector<std::string>& Args, std::string& Error);
+
+extern const char* const kCliUsage;

@@ -1,0 +1,19 @@
+#pragma once
+// Progress of one conversion on the terminal: a redrawn bar on a terminal,
+// plain lines otherwise. Main thread only.
+#include <cstdint>
+#include <cstdio>
+
+class TAVConverter;
+
+class TProgressDisplay {
+ public:
+  TProgressDisplay(FILE* Out, bool Terminal);
+  // Draws at most every few hundred milliseconds unless Final.
+  void Update(const TAVConverter& Converter, bool Final = false);
+
+ private:
+  FILE* FOut;
+  bool FTerminal;
+  int64_t FLastDraw = 0;
+};
