@@ -1,6 +1,7 @@
 // The first half of Transcode: stream tables, mapping, codec preparation,
 // encoders and decoders, chapters and headers.
 #include <cerrno>
+#include <cinttypes>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -254,6 +255,12 @@ void TConvertJob::OpenEncoders() {
     if (!ost.Encoder) throw Exception("Unsupported codec for output stream ");
     PrepareTwoPass(ost, static_cast<int>(n));
     AVCodecContext* enc = ost.Enc.get();
+    if (enc->rc_max_rate > 0 && enc->bit_rate > enc->rc_max_rate) {
+      // Encoders refuse a bit rate above the maximum; one profile asks for that.
+      av_log(enc, AV_LOG_WARNING, "Bit rate %" PRId64 " is above the maximum %" PRId64 "; using the maximum\n",
+             enc->bit_rate, enc->rc_max_rate);
+      enc->bit_rate = enc->rc_max_rate;
+    }
     int ret;
     {
       std::lock_guard<std::mutex> g(CodecLock());
