@@ -10,6 +10,7 @@
 
 #include "Common/MainThreadDispatcher.h"
 #include "Converter/AVConverter.h"
+#include "Converter/AVProfileCatalogue.h"
 #include "Converter/avlib.h"
 #include "cli/CliArguments.h"
 #include "cli/ProgressDisplay.h"
@@ -26,6 +27,46 @@ std::atomic<bool> gInterrupted{false};
 
 void OnInterrupt(int) { gInterrupted.store(true); }
 
+// The catalogue the CLI offers: the built-in one (the GUI's user profiles live
+// in its data folder and are not read here).
+void LoadCatalogue(TAVProfileList& List) { BuildProfileCatalogue(List); }
+
+int ListProfiles() {
+  TAVProfileList list;
+  LoadCatalogue(list);
+  // Catalogue order; only the profiles the wizard offers (their category is listed).
+  for (int i = 0; i < list.ProfileCount(); ++i) {
+    const TAVProfile* p = list.Profiles(i);
+    for (const std::string& category : list.Categories)
+      if (SameText(category, p->Category()))
+        printf("%s\t%s\t%s\n", category.c_str(), p->Description().c_str(), p->Extension().c_str());
+  }
+  return kExitOk;
+}
+
+// The profile the wizard preselects: the first of the first category.
+const TAVProfile* FindProfile(const TAVProfileList& List, const std::string& Description) {
+  if (Description.empty()) {
+    if (List.Categories.Empty()) return nullptr;
+    const auto first = List.ProfilesInCategory(List.Categories[0]);
+    return first.empty() ? nullptr : first.front();
+  }
+  for (int c = 0; c < List.Categories.Count(); ++c)
+    for (const TAVProfile* p : List.ProfilesInCategory(List.Categories[c]))
+      if (p->Description() == Description) return p;
+  return nullptr;
+}
+
+// Source path with its extension replaced by the profile's.
+std::string DefaultTarget(const std::string& Source, const std::string& Extension) {
+  const size_t slash = Source.find_last_of('/');
+  const size_t dot = Source.find_last_of('.');
+  const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash)
+                               ? Source.substr(0, dot)
+                               : Source;
+  return stem + Extension;
+}
+
 int Convert(const TCliArguments& A) {
   TQueueDispatcher dispatcher;
   SetMainThreadDispatcher(&dispatcher);
@@ -35,23 +76,36 @@ int Convert(const TCliArguments& A) {
     fprintf(stderr, "\n%s\n", Text.c_str());
   });
 
+  TAVProfileList catalogue;
+  LoadCatalogue(catalogue);
+  const TAVProfile* profile = FindProfile(catalogue, A.Profile);
+  if (!profile) {
+    fprintf(stderr, "quillbrook-convert: no profile \"%s\" (see --list-profiles)\n", A.Profile.c_str());
+    return kExitUsage;
+  }
+
+  // The wizard's order: range and filters, thread count, profile; then the extra options.
   TAVConverter converter;
   TAVConvertOptions& o = converter.ConvertOptions();
-  const unsigned cores = std::thread::hardware_concurrency();
-  o.SetThreadCount(A.Threads ? *A.Threads : static_cast<int>(cores ? cores : 1));
+  o.SetRecordingTime(INT64_MAX);
   if (A.Start) o.SetStartTime(static_cast<int64_t>(*A.Start * kMicro));
   if (A.End) o.SetRecordingTime(static_cast<int64_t>((*A.End - A.Start.value_or(0.0)) * kMicro));
   if (A.Filters) o.FilterOptions().SetVideoFilters(*A.Filters);
+  o.SetInputFormat("");
+  const unsigned cores = std::thread::hardware_concurrency();
+  o.SetThreadCount(A.Threads ? *A.Threads : static_cast<int>(cores ? cores : 1));
+  try {
+    profile->ApplyProfile(converter);
+  } catch (const std::exception& e) {
+    fprintf(stderr, "%s\n", e.what());
+    return kExitFailed;
+  }
   for (const std::string& kv : A.Options) {
     const size_t eq = kv.find('=');
     o.SetAdvancedOption(kv.substr(0, eq), kv.substr(eq + 1));
   }
-  if (A.Target.empty()) {
-    fprintf(stderr, "no target file given\n%s", kCliUsage);
-    return kExitUsage;
-  }
   converter.InputFiles().Add(A.Source);
-  converter.OutputFiles().Add(A.Target);
+  converter.OutputFiles().Add(A.Target.empty() ? DefaultTarget(A.Source, profile->Extension()) : A.Target);
 
   TProgressDisplay display(stdout, isatty(STDOUT_FILENO) != 0);
   bool completed = false, stopped = false;
@@ -103,6 +157,9 @@ int main(int argc, char** argv) {
       break;
     case TCliArguments::TMode::Convert:
       rc = Convert(*parsed);
+      break;
+    case TCliArguments::TMode::ListProfiles:
+      rc = ListProfiles();
       break;
     default:
       fprintf(stderr, "quillbrook-convert: not available yet\n");

@@ -1,0 +1,106 @@
+// quillbrook-convert as a script would use it: exit codes, output files,
+// error texts and Ctrl-C.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "support/Fixtures.h"
+#include "support/ProbeResult.h"
+
+namespace {
+
+using fixtures::ShellQuote;
+
+struct Outcome {
+  int Status;
+  std::string Output;  // stdout and stderr
+};
+
+Outcome RunCli(const std::string& Args) {
+  int status = 0;
+  std::string out = fixtures::RunCommand(std::string(QB_CLI) + " " + Args + " 2>&1 </dev/null", &status);
+  return {status, out};
+}
+
+TEST(Cli, UsageErrorsExitWithTwo) {
+  EXPECT_EQ(RunCli("").Status, 2);
+  EXPECT_EQ(RunCli("--bogus x").Status, 2);
+  EXPECT_EQ(RunCli("--start abc in.avi").Status, 2);
+  EXPECT_EQ(RunCli("--start 5 --end 2 in.avi").Status, 2);
+  EXPECT_EQ(RunCli("--option novalue in.avi").Status, 2);
+  const Outcome unknown = RunCli("--profile 'No Such Profile' in.avi");
+  EXPECT_EQ(unknown.Status, 2);
+  EXPECT_NE(unknown.Output.find("No Such Profile"), std::string::npos);
+  EXPECT_EQ(RunCli("--help").Status, 0);
+}
+
+TEST(Cli, ListsTheOfferedProfilesInCatalogueOrder) {
+  const Outcome r = RunCli("--list-profiles");
+  EXPECT_EQ(r.Status, 0);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (size_t nl; (nl = r.Output.find('\n', start)) != std::string::npos; start = nl + 1)
+    lines.push_back(r.Output.substr(start, nl - start));
+  ASSERT_EQ(lines.size(), 49u);
+  EXPECT_EQ(lines.front(), "视频\tMatroska Video(.mkv)\t.mkv");
+  EXPECT_EQ(lines.back(), "AVI\tDivX影片(*.avi)\t.avi");
+  EXPECT_NE(r.Output.find("iPhone\tIPhone H264 Video\t.mp4"), std::string::npos);
+}
+
+TEST(Cli, ConvertsWithAProfileTrimAndOptions) {
+  const std::string dir = fixtures::TempDir("cli_convert");
+  const std::string src = dir + "/clip.avi";
+  std::filesystem::copy_file(fixtures::Clip640x480(4.0), src);
+  const Outcome r = RunCli("--profile 'MPEG-4 AVC' --start 1 --end 3 --option preset=ultrafast --threads 2 " +
+                           ShellQuote(src));
+  EXPECT_EQ(r.Status, 0) << r.Output;
+  const auto f = fixtures::ProbeFile(dir + "/clip.mp4");  // the profile's extension next to the source
+  EXPECT_EQ(f.SortedTypes(), "audio,video");
+  EXPECT_EQ((*f.First("video"))["codec_name"], "h264");
+  EXPECT_EQ(f.First("video")->Number("width"), 320);
+  EXPECT_NEAR(f.Duration(), 2.0, 0.15);
+}
+
+TEST(Cli, FailureExitsWithOneAndTheMessage) {
+  const std::string dir = fixtures::TempDir("cli_fail");
+  const Outcome r = RunCli(ShellQuote(dir + "/missing.avi") + " " + ShellQuote(dir + "/out.avi"));
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Output.find("Could not open file:-2!"), std::string::npos) << r.Output;
+}
+
+TEST(Cli, InterruptStopsAndLeavesAPlayableFile) {
+  const std::string dir = fixtures::TempDir("cli_interrupt");
+  const std::string src = fixtures::Media("cli_long.avi", "-f lavfi -i testsrc2=size=640x480:rate=25:duration=120 -c:v mpeg4 -q:v 8");
+  const std::string target = dir + "/out.mkv";
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    freopen("/dev/null", "w", stdout);
+    freopen("/dev/null", "w", stderr);
+    execl(QB_CLI, QB_CLI, "--profile", "Matroska Video(.mkv)", "--option", "preset=ultrafast", src.c_str(),
+          target.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // Wait until the output has grown, then interrupt.
+  for (int i = 0; i < 300; ++i) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(target, ec);
+    if (!ec && size > 100000) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  kill(pid, SIGINT);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const int frames = fixtures::CountFrames(target, "video");
+  EXPECT_GT(frames, 0);
+  EXPECT_LT(frames, 120 * 25);
+}
+
+}  // namespace
