@@ -138,6 +138,8 @@ class TConvertJob {
   void PrepareTwoPass(TOutputStream& Ost, int Position);
   void OpenEncoders();
   void OpenDecoders();
+  void OpenDecoder(TInputStream& Ist);
+  void PrepareSubtitleEncode(TOutputStream& Ost, TInputStream& Ist);
   void InitBitstreamFilters();
   void CopyChapters(int InputIndex, int OutputIndex);
   void WriteHeaders();

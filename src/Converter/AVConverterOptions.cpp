@@ -5,6 +5,11 @@
 
 #include "Converter/avlib.h"
 
+namespace {
+constexpr long kMinMatrixElement = 1;
+constexpr long kMaxMatrixElement = 65535;
+}  // namespace
+
 void TRational::Assign(const TRational& Source) {
   Setnum(Source.num());
   Setden(Source.den());
@@ -65,8 +70,9 @@ bool TVideoOptions::ParseMatrix(const TStringList& Lines, TQuantMatrix& Matrix) 
     errno = 0;
     char* end = nullptr;
     long v = std::strtol(line.c_str(), &end, 10);
+    // 0 makes the encoder divide by zero; above 65535 the 16-bit element wraps.
     if (line.empty() || line.find('.') != std::string::npos || *end != '\0' || errno == ERANGE ||
-        v < INT32_MIN || v > INT32_MAX) {
+        v < kMinMatrixElement || v > kMaxMatrixElement) {
       ShowErrorMessage("Invalid matrix element");
       return false;
     }
@@ -105,6 +111,7 @@ void TVideoOptions::Assign(const TVideoOptions& S) {
   SetIntraDcPrecision(S.IntraDcPrecision());
   SetVideoSyncMethod(S.VideoSyncMethod());
   SetTopFieldFirst(S.TopFieldFirst());
+  SetForceFPS(S.ForceFPS());  // stored, so copied too (a task would lose a profile's choice)
   SetInterMatrix(S.InterMatrix());
   SetIntraMatrix(S.IntraMatrix());
   SetFFramePixFormat(S.FFramePixFormat());

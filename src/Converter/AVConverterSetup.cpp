@@ -217,6 +217,23 @@ void TConvertJob::PrepareTwoPass(TOutputStream& Ost, int Position) {
   enc->stats_in = buffer;
 }
 
+void TConvertJob::PrepareSubtitleEncode(TOutputStream& Ost, TInputStream& Ist) {
+  // Text subtitle encoders take their style header from the decoder, which
+  // makes it when it opens; so this decoder opens ahead of the others.
+  OpenDecoder(Ist);
+  AVCodecContext* enc = Ost.Enc.get();
+  const AVCodecContext* dec = Ist.Dec.get();
+  if (dec->subtitle_header && dec->subtitle_header_size > 0) {
+    enc->subtitle_header = static_cast<uint8_t*>(av_mallocz(static_cast<size_t>(dec->subtitle_header_size) + 1));
+    if (!enc->subtitle_header) throw Exception("no memory");
+    memcpy(enc->subtitle_header, dec->subtitle_header, static_cast<size_t>(dec->subtitle_header_size));
+    enc->subtitle_header_size = dec->subtitle_header_size;
+  }
+  enc->time_base = AV_TIME_BASE_Q;
+  enc->width = dec->width;
+  enc->height = dec->height;
+}
+
 void TConvertJob::PrepareStream(TOutputStream& Ost) {
   TInputStream& ist = FInputStreams[static_cast<size_t>(Ost.SourceIndex)];
   av_dict_copy(&Ost.St->metadata, ist.St->metadata, AV_DICT_DONT_OVERWRITE);
@@ -239,6 +256,7 @@ void TConvertJob::PrepareStream(TOutputStream& Ost) {
     case AVMEDIA_TYPE_SUBTITLE:
       ist.DecodingNeeded = true;
       Ost.EncodingNeeded = true;
+      PrepareSubtitleEncode(Ost, ist);
       break;
     case AVMEDIA_TYPE_VIDEO:
       PrepareVideoEncode(Ost, ist, 0);
@@ -276,17 +294,20 @@ void TConvertJob::OpenEncoders() {
   }
 }
 
-void TConvertJob::OpenDecoders() {
-  for (auto& ist : FInputStreams) {
-    if (!ist.DecodingNeeded) continue;
-    if (!ist.Decoder) throw Exception("Unsupported codec for input stream ");
-    int ret;
-    {
-      std::lock_guard<std::mutex> g(CodecLock());
-      ret = avcodec_open2(ist.Dec.get(), ist.Decoder, nullptr);
-    }
-    if (ret < 0) throw Exception("Error while opening codec for input stream ");
+void TConvertJob::OpenDecoder(TInputStream& Ist) {
+  if (avcodec_is_open(Ist.Dec.get())) return;
+  if (!Ist.Decoder) throw Exception("Unsupported codec for input stream ");
+  int ret;
+  {
+    std::lock_guard<std::mutex> g(CodecLock());
+    ret = avcodec_open2(Ist.Dec.get(), Ist.Decoder, nullptr);
   }
+  if (ret < 0) throw Exception("Error while opening codec for input stream ");
+}
+
+void TConvertJob::OpenDecoders() {
+  for (auto& ist : FInputStreams)
+    if (ist.DecodingNeeded) OpenDecoder(ist);
 }
 
 void TConvertJob::InitBitstreamFilters() {

@@ -84,6 +84,11 @@ TEST(ConvertOptions, Matrices) {
   EXPECT_EQ(v.Intra_Matrix()[5], 0);
   errors.Clear();
 
+  for (const char* bad : {"0", "65536", "-3", "x"}) {
+    v.SetInterMatrix(Lines(64, bad));
+    EXPECT_EQ(errors.Messages(), std::vector<std::string>{"Invalid matrix element"}) << bad;
+    errors.Clear();
+  }
   v.SetInterMatrix(Lines(64, "17"));
   EXPECT_TRUE(errors.Messages().empty());
   EXPECT_EQ(v.InterMatrix().Count(), 64);
@@ -117,6 +122,7 @@ TEST(ConvertOptions, AssignCopiesStoredPropertiesOnly) {
   src.VideoOptions().SetPass(1);
   src.VideoOptions().SetFFramePixFormat(4);
   src.VideoOptions().SetFVideoDiscard(8);
+  src.VideoOptions().SetForceFPS(true);
   src.VideoOptions().FrameRate().Setnum(30000);
   src.VideoOptions().FrameRate().Setden(1001);
   src.VideoOptions().SetInterMatrix(Lines(64, "9"));
@@ -150,6 +156,7 @@ TEST(ConvertOptions, AssignCopiesStoredPropertiesOnly) {
   EXPECT_EQ(dst.VideoOptions().Pass(), 1);
   EXPECT_EQ(dst.VideoOptions().FFramePixFormat(), 4);
   EXPECT_EQ(dst.VideoOptions().FVideoDiscard(), 8);
+  EXPECT_TRUE(dst.VideoOptions().ForceFPS());
   EXPECT_EQ(dst.VideoOptions().FrameRate().num(), 30000);
   EXPECT_EQ(dst.VideoOptions().FrameRate().den(), 1001);
   EXPECT_EQ(dst.VideoOptions().Inter_Matrix()[0], 9);

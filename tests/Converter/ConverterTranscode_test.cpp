@@ -272,3 +272,32 @@ TEST_F(ConverterTranscode, NeverWritesOverTheSourceOrAnotherJobsOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+// Matroska's default subtitle encoder is ASS; the source has SubRip text.
+TEST(ConverterSubtitles, TextSubtitlesFollowTheContainersDefaultEncoder) {
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  const std::string dir = fixtures::TempDir("subtitles");
+  {
+    std::ofstream srt(dir + "/subs.srt");
+    srt << "1\n00:00:00,200 --> 00:00:01,000\nHello\n\n2\n00:00:01,200 --> 00:00:01,800\nWorld\n";
+  }
+  const std::string src = dir + "/with_subs.mkv";
+  fixtures::RunCommand("ffmpeg -v error -y -f lavfi -i testsrc2=size=160x120:rate=25:duration=2 -i " +
+                       ShellQuote(dir + "/subs.srt") + " -c:v mpeg4 -c:s srt " + ShellQuote(src));
+  TAVConverter c;
+  harness::Events events;
+  events.Attach(c);
+  ASSERT_TRUE(harness::Run(c, loop, src, dir + "/out.mkv").Finished);
+  EXPECT_TRUE(errors.Messages().empty()) << (errors.Messages().empty() ? "" : errors.Messages()[0]);
+  EXPECT_EQ(events.Completed, 1);
+  const auto f = ProbeFile(dir + "/out.mkv");
+  ASSERT_NE(f.First("subtitle"), nullptr) << f.Types();
+  EXPECT_EQ((*f.First("subtitle"))["codec_name"], "ass");
+  const std::string text = fixtures::RunCommand("ffmpeg -v error -i " + ShellQuote(dir + "/out.mkv") + " -f srt -");
+  EXPECT_NE(text.find("World"), std::string::npos) << text;
+}
+
+}  // namespace
