@@ -144,7 +144,10 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist, int 
   AVCodecContext* enc = Ost.Enc.get();
   const AVCodecContext* dec = Ist.Dec.get();
   const TVideoOptions& video = FOptions.VideoOptions();
-  if (enc->pix_fmt == AV_PIX_FMT_NONE) throw Exception("Video pixel format is unknown, stream can not be decoded");
+  // A source the library could not read a picture format or size from can't
+  // be decoded either (and the scaler aborts the process on such input).
+  if (enc->pix_fmt == AV_PIX_FMT_NONE || dec->pix_fmt == AV_PIX_FMT_NONE || dec->width <= 0 || dec->height <= 0)
+    throw Exception("Video pixel format is unknown, stream can not be decoded");
   Ost.Crop = video.FrameLeftBand() || video.FrameRightBand() || video.FrameTopBand() || video.FrameBottomBand();
   if (Ost.Crop) {
     Ost.LeftBand = video.FrameLeftBand();
@@ -157,6 +160,9 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist, int 
   Ost.Scale = srcW != enc->width || srcH != enc->height || dec->pix_fmt != enc->pix_fmt;
   if (Ost.Scale) {
     FOptions.SetSwsFlags(FContexts.SwsFlags());
+    if (srcW <= 0 || srcH <= 0 || enc->width <= 0 || enc->height <= 0 || !sws_isSupportedInput(dec->pix_fmt) ||
+        !sws_isSupportedOutput(enc->pix_fmt))
+      throw Exception("Cannot get resampling context");
     Ost.Sws.reset(sws_getContext(srcW, srcH, dec->pix_fmt, enc->width, enc->height, enc->pix_fmt,
                                  FOptions.SwsFlags(), nullptr, nullptr, nullptr));
     if (!Ost.Sws) throw Exception("Cannot get resampling context");

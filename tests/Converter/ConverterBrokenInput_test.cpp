@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 
+#include "Converter/AVProfileCatalogue.h"
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
 #include "support/ProbeResult.h"
@@ -52,26 +53,55 @@ TEST_P(ConverterBrokenInput, EndsWithAnErrorOrAShorterOutput) {
   } else if (kind == "directory") {
     input = dir + "/folder.avi";
     std::filesystem::create_directory(input);
+  } else if (kind == "absurd_size") {
+    // A raw YUV4MPEG header promising a picture no decoder can hold.
+    input = WriteBytes(dir + "/in.y4m", "YUV4MPEG2 W999999 H999999 F25:1 Ip A1:1 C420jpeg\nFRAME\n" +
+                                            RandomBytes(4096, 3));
+  } else if (kind == "wrong_codec") {
+    // A Matroska file whose track claims H.264 while it holds MPEG-4 part 2.
+    std::string b = ReadBytes(fixtures::Media("asp.mkv", "-f lavfi -i testsrc2=size=160x120:rate=25:duration=1 -c:v mpeg4"));
+    const size_t at = b.find("V_MPEG4/ISO/ASP");
+    ASSERT_NE(at, std::string::npos);
+    b.replace(at, 15, "V_MPEG4/ISO/AVC");
+    input = WriteBytes(dir + "/in.mkv", b);
+  } else if (kind == "one_frame") {
+    input = fixtures::Media("oneframe.mp4", "-f lavfi -i testsrc2=size=160x120:rate=25 -frames:v 1 -c:v libx264");
+  } else if (kind == "no_keyframe_start") {
+    // An H.264 stream cut after its first key frame: it starts with P frames.
+    const std::string es = ReadBytes(fixtures::Media("keyed.h264", "-f lavfi -i testsrc2=size=160x120:rate=25:duration=2 "
+                                                                    "-c:v libx264 -g 25 -bf 0 -bsf:v h264_mp4toannexb"));
+    input = WriteBytes(dir + "/in.h264", es.substr(es.size() / 5));
   }
-  TAVConverter c;
-  harness::Events events;
-  events.Attach(c);
-  c.InputFiles().Add(input);
-  c.OutputFiles().Add(dir + "/out.mkv");
-  c.Convert();
-  ASSERT_TRUE(loop.WaitForJobs(kJobLimitMs)) << "the job hung";
-  EXPECT_EQ(c.State(), csNone);
-  if (errors.Messages().empty()) {
-    // No error: the conversion finished with what could be read.
-    EXPECT_EQ(events.Completed, 1);
-    EXPECT_LE(fixtures::ProbeFile(dir + "/out.mkv").Duration(), 2.1);
-  } else {
-    EXPECT_EQ(errors.Messages().size(), 1u);
+  // Three profiles: H.264 into MP4, MPEG-4 into AVI, MPEG-2 DVD.
+  TAVProfileList catalogue;
+  BuildProfileCatalogue(catalogue);
+  for (const char* name : {"MPEG-4 AVC", "DivX影片(*.avi)", "DVD MPEG TS(PAL)"}) {
+    const TAVProfile* profile = catalogue.FindByDescription(name);
+    ASSERT_NE(profile, nullptr);
+    const std::string target = dir + "/out" + profile->Extension();
+    TAVConverter c;
+    ASSERT_TRUE(profile->ApplyProfile(c));
+    harness::Events events;
+    events.Attach(c);
+    c.InputFiles().Add(input);
+    c.OutputFiles().Add(target);
+    c.Convert();
+    ASSERT_TRUE(loop.WaitForJobs(kJobLimitMs)) << "the job hung: " << name;
+    EXPECT_EQ(c.State(), csNone);
+    if (errors.Messages().empty()) {
+      // No error: the conversion finished with what could be read.
+      EXPECT_EQ(events.Completed, 1) << name;
+      EXPECT_LE(fixtures::ProbeFile(target).Duration(), 2.2) << name;
+    } else {
+      EXPECT_EQ(errors.Messages().size(), 1u) << name << ": " << errors.Messages()[0];
+    }
+    errors.Clear();
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(Inputs, ConverterBrokenInput,
                          ::testing::Values("truncated", "header_only", "random", "empty", "garbage_middle",
-                                           "directory"));
+                                           "directory", "absurd_size", "wrong_codec", "one_frame",
+                                           "no_keyframe_start"));
 
 }  // namespace
