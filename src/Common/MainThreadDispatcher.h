@@ -21,6 +21,8 @@ class TMainThreadDispatcher {
   virtual void ProcessPendingEvents() = 0;
   // True on the thread that this dispatcher treats as the main thread.
   virtual bool IsMainThread() const = 0;
+  // Main thread: keeps handling hand-offs until Done() is true.
+  virtual void WaitUntil(const std::function<bool()>& Done) = 0;
 };
 
 // The process-wide dispatcher; a TQueueDispatcher bound to the first thread
@@ -38,6 +40,7 @@ class TQueueDispatcher : public TMainThreadDispatcher {
   void Post(std::function<void()> Work) override;
   void ProcessPendingEvents() override;
   bool IsMainThread() const override { return std::this_thread::get_id() == FMainId; }
+  void WaitUntil(const std::function<bool()>& Done) override { PumpUntil(Done); }
 
   // Main thread: runs queued work until Done() is true (checked after each
   // piece of work and on every wake-up); returns false when TimeoutMs passed first.

@@ -29,9 +29,21 @@ TAVConverter::TAVConverter() : FConvertOptions(std::make_unique<TAVConvertOption
   av_log_set_callback(ConverterLogCallback);
 }
 
-TAVConverter::~TAVConverter() = default;
+TAVConverter::~TAVConverter() {
+  if (FDestroyed) *FDestroyed = true;
+  if (!FJobRunning || !FJobRunning->load() || FInCompletion) return;
+  OnProgress = nullptr;
+  OnComplete = nullptr;
+  OnStopped = nullptr;
+  Stop();
+  std::shared_ptr<std::atomic<bool>> running = FJobRunning;
+  MainThread().WaitUntil([running] { return !running->load(); });
+}
 
-void TAVConverter::Convert() { TAVConvertThread::Start(this); }
+void TAVConverter::Convert() {
+  FJobRunning = std::make_shared<std::atomic<bool>>(true);
+  TAVConvertThread::Start(this, FJobRunning);
+}
 
 void TAVConverter::Pause() {
   TAVConvertState expected = csRunning;
@@ -123,11 +135,21 @@ void TAVConverter::DoProgress() {
 
 void TAVConverter::DoComplete() {
   MainThread().ProcessPendingEvents();
+  // The handler may destroy this converter; the destructor then marks `destroyed`.
+  bool destroyed = false;
+  FInCompletion = true;
+  FDestroyed = &destroyed;
   try {
-    if (OnComplete) OnComplete(this);
+    if (OnComplete) {
+      TNotifyEvent handler = OnComplete;
+      handler(this);
+    }
   } catch (...) {
     // The handler's failure must not reach the worker.
   }
+  if (destroyed) return;
+  FInCompletion = false;
+  FDestroyed = nullptr;
 }
 
 void TAVConverter::Transcode() { FJob->Transcode(); }

@@ -36,7 +36,9 @@ class TAVConverter {
 
   // Main thread. Binds the media library and installs the log callback.
   TAVConverter();
-  // Main thread; only while State() is csNone.
+  // Main thread. A job still in flight is stopped and its worker waited for
+  // (hand-offs keep being served meanwhile); its events are not raised any more.
+  // From inside the completion handler it returns at once.
   virtual ~TAVConverter();
   TAVConverter(const TAVConverter&) = delete;
   TAVConverter& operator=(const TAVConverter&) = delete;
@@ -122,6 +124,12 @@ class TAVConverter {
   // Pause wait: the worker sleeps on FStateChanged until the state leaves csPaused.
   std::mutex FPauseLock;  // guards nothing but the wait itself
   std::condition_variable FStateChanged;
+
+  // Set while a job's worker runs; the worker clears it as its very last step,
+  // through its own reference, since the converter may be gone by then.
+  std::shared_ptr<std::atomic<bool>> FJobRunning;
+  bool FInCompletion = false;   // main thread: inside DoComplete's handler
+  bool* FDestroyed = nullptr;   // main thread: set by the destructor during DoComplete
 
   // The job in progress (worker only), and working values that carry over
   // from one opening step to the next and from job to job.

@@ -23,8 +23,8 @@ std::atomic<int> gRunning{0};
 
 int RunningConverterThreads() { return gRunning.load(); }
 
-void TAVConvertThread::Start(TAVConverter* Converter) {
-  auto self = std::unique_ptr<TAVConvertThread>(new TAVConvertThread(Converter));
+void TAVConvertThread::Start(TAVConverter* Converter, std::shared_ptr<std::atomic<bool>> Running) {
+  auto self = std::unique_ptr<TAVConvertThread>(new TAVConvertThread(Converter, std::move(Running)));
   ++gRunning;
   std::thread([t = std::move(self)] { t->Execute(); }).detach();
 }
@@ -45,6 +45,7 @@ void TAVConvertThread::Execute() {
     std::lock_guard<std::mutex> g(gRegistryLock);
     gRegistry.erase(id);
   }
+  FRunning->store(false);
   --gRunning;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // The worker thread of one job and the process-wide thread registry that
 // routes library log lines to the converter whose worker logged them.
+#include <atomic>
 #include <cstdarg>
+#include <memory>
 #include <thread>
 
 class TAVConverter;
@@ -10,13 +12,16 @@ TAVConverter* ConverterOfCurrentThread();
 class TAVConvertThread {
  public:
   // Starts the thread at once; the thread object frees itself when the job ends.
-  static void Start(TAVConverter* Converter);
+  // Running is cleared when the thread is done with the converter.
+  static void Start(TAVConverter* Converter, std::shared_ptr<std::atomic<bool>> Running);
 
  private:
   friend TAVConverter* ConverterOfCurrentThread();
-  explicit TAVConvertThread(TAVConverter* Converter) : FConverter(Converter) {}
+  TAVConvertThread(TAVConverter* Converter, std::shared_ptr<std::atomic<bool>> Running)
+      : FConverter(Converter), FRunning(std::move(Running)) {}
   void Execute();
   TAVConverter* FConverter;
+  std::shared_ptr<std::atomic<bool>> FRunning;
 };
 
 // The converter whose worker runs on the calling thread, or nullptr.

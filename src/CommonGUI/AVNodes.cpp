@@ -1,0 +1,306 @@
+#include "CommonGUI/AVNodes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <filesystem>
+
+#include "Common/Errors.h"
+#include "Converter/avlib.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int64_t kBytesPerKilobyte = 1024;
+constexpr double kUnixEpochInDays = 25569.0;  // 1970-01-01 as days since 1899-12-30
+constexpr double kSecondsPerDay = 86400.0;
+
+struct TColumn {
+  const char* Caption;
+  int Width;
+};
+constexpr TColumn kConvertingColumns[] = {{"原文件", 150},   {"原文件大小", 100}, {"目标文件", 150}, {"目标文件大小", 100},
+                                          {"输出格式", 100}, {"长度", 60},         {"进度", 70},     {"位率(kbs)", 70},
+                                          {"剩余时长", 70},  {"已用时长", 70}};
+constexpr TColumn kConvertedColumns[] = {{"原文件", 150},   {"原文件大小", 100}, {"已转换文件", 150}, {"已转换文件大小", 100},
+                                         {"输出格式", 100}, {"长度", 60},         {"日期", 120}};
+constexpr TColumn kInfoColumns[] = {{"Category", 100}, {"Property", 150}, {"Value", 150}};
+
+template <size_t N>
+void SetColumns(TTaskListView& List, const TColumn (&Columns)[N]) {
+  List.ClearRows();
+  List.ClearColumns();
+  for (const auto& c : Columns) List.AddColumn(c.Caption, c.Width);
+}
+
+// Groups of three digits separated by commas.
+std::string Thousands(uint64_t Value) {
+  std::string digits = std::to_string(Value);
+  std::string out;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+TTaskModelEnvironment& TaskModel() {
+  static TTaskModelEnvironment environment;
+  return environment;
+}
+
+// ---- captions ----
+
+int64_t FileSizeOf(const std::string& FileName) {
+  std::error_code ec;
+  if (FileName.empty() || !fs::is_regular_file(FileName, ec)) return 0;
+  const auto size = fs::file_size(FileName, ec);
+  return ec ? 0 : static_cast<int64_t>(size);
+}
+
+std::string SizeCaption(int64_t Bytes) { return std::to_string(Bytes / kBytesPerKilobyte) + "KB"; }
+
+std::string DurationCaption(double Seconds) {
+  return TAVConverter::GetTimeString(static_cast<int64_t>(std::nearbyint(Seconds)));
+}
+
+std::string BitrateCaption(double Kbps) {
+  constexpr int kHundredths = 100;
+  const bool negative = Kbps < 0;
+  const int64_t cents = std::llround(std::fabs(Kbps) * kHundredths);
+  const int64_t whole = cents / kHundredths;
+  const int64_t fraction = cents % kHundredths;
+  std::string out = negative ? "-" : "";
+  if (whole > 0) out += Thousands(static_cast<uint64_t>(whole));
+  out += '.';
+  out += std::to_string(fraction / 10);
+  if (fraction % 10) out += std::to_string(fraction % 10);
+  return out;
+}
+
+std::string DateCaption(double Days) {
+  // The value holds local wall time; read its fields without a zone shift.
+  const time_t seconds = static_cast<time_t>(std::llround((Days - kUnixEpochInDays) * kSecondsPerDay));
+  tm t{};
+  gmtime_r(&seconds, &t);
+  char buf[32];
+  strftime(buf, sizeof(buf), "%Y-%m-%d %H:%M:%S", &t);
+  return buf;
+}
+
+std::string FileNameOnly(const std::string& Path) { return fs::path(Path).filename().string(); }
+
+std::string TrimLogLine(const std::string& Text) {
+  size_t b = 0, e = Text.size();
+  while (b < e && static_cast<unsigned char>(Text[b]) <= ' ') ++b;
+  while (e > b && static_cast<unsigned char>(Text[e - 1]) <= ' ') --e;
+  return Text.substr(b, e - b);
+}
+
+// ---- TNodeObject ----
+
+TNodeObject::~TNodeObject() { ClearTasks(); }
+
+TNodeObject* TNodeObject::Parent() const {
+  QB_ASSERT("AVNodes", FTreeView && FNode);
+  return FTreeView->ObjectOf(FTreeView->ParentRow(FNode));
+}
+
+void TNodeObject::LoadTaskInfo(TInfoView& AList, TLogListView& ALogList) {
+  FInfoView = &AList;
+  FLogList = &ALogList;
+}
+
+TViewRow TNodeObject::AddNodeToView(TTaskListView& AView, TNodeObject& ANode) {
+  ANode.FNode = AView.AddRow(&ANode);
+  return ANode.FNode;
+}
+
+TViewRow TNodeObject::AddNodeToView(TCategoryTreeView& AView, TNodeObject& ANode, TViewRow ParentNode) {
+  ANode.FNode = AView.AddRow(&ANode, ParentNode);
+  ANode.FTreeView = &AView;
+  return ANode.FNode;
+}
+
+std::string TNodeObject::GetCaption(const TNodeObject* ANode, int ColumnIndex) {
+  return ANode ? ANode->GetCaption(ColumnIndex) : std::string();
+}
+
+int TNodeObject::GetImageIndex(const TNodeObject* ANode) { return ANode ? ANode->GetImageIndex() : -1; }
+
+void TNodeObject::EditData(TNodeObject* Focused) {
+  if (!Focused) return;
+  try {
+    Focused->Edit();
+  } catch (const std::exception& e) {
+    ShowErrorMessage(std::string("ERROR:") + e.what());
+  }
+}
+
+void TNodeObject::RefreshRow(TViewRow ARow) {
+  if (FListView && ARow) FListView->RefreshRow(ARow);
+}
+
+void TNodeObject::ClearTasks() {
+  while (!FTasks.empty()) FTasks.pop_back();  // last first
+}
+
+std::unique_ptr<TAVTask> TNodeObject::TakeTask(TAVTask* Task) {
+  auto it = std::find_if(FTasks.begin(), FTasks.end(), [Task](const auto& t) { return t.get() == Task; });
+  if (it == FTasks.end()) return nullptr;
+  std::unique_ptr<TAVTask> owned = std::move(*it);
+  FTasks.erase(it);
+  return owned;
+}
+
+// ---- categories ----
+
+void TConvertingNode::LoadTaskList(TTaskListView& AList) {
+  TNodeObject::LoadTaskList(AList);
+  SetColumns(AList, kConvertingColumns);
+  if (!FLoaded) {
+    if (TaskModel().Store) TaskModel().Store->LoadConvertingTask(*this);
+    FLoaded = true;
+  }
+  for (auto& t : FTasks) AddNodeToView(AList, *t);
+}
+
+bool TConvertingNode::AnyRunning() const {
+  return std::any_of(FTasks.begin(), FTasks.end(), [](const auto& t) { return t->Status() == stRunning; });
+}
+
+TAVTask* TConvertingNode::NewConversion(std::unique_ptr<TConversionSettings> ASettings) {
+  const int32_t category = ASettings->CategoryId;
+  auto owned = std::make_unique<TConvertingTask>(std::move(ASettings), FListView);
+  TAVTask* task = owned.get();
+  if (FListView && FTreeView && FNode && FTreeView->IsRowSelected(FNode)) AddNodeToView(*FListView, *task);
+  FTasks.push_back(std::move(owned));
+  task->SetCategory(this);
+  task->SetCategoryId(category);
+  task->Start();
+  if (TaskModel().Store) TaskModel().Store->NewDbTask(*task);
+  return task;
+}
+
+TCategoryMenu* TConvertedNode::GetPopupMenu() {
+  TCategoryMenu* menu = TaskModel().CategoryMenu;
+  if (menu) menu->SetTag(this);
+  return menu;
+}
+
+void TConvertedNode::LoadTaskList(TTaskListView& AList) {
+  TNodeObject::LoadTaskList(AList);
+  SetColumns(AList, kConvertedColumns);
+  ClearTasks();
+  if (TaskModel().Store) TaskModel().Store->LoadConvertedTask(*this);
+  for (auto& t : FTasks) AddNodeToView(AList, *t);
+}
+
+void TConvertedNode::DeleteChildrens() {
+  QB_ASSERT("AVNodes", FTreeView && FNode);
+  for (TViewRow row : FTreeView->Subtree(FNode)) {
+    auto* node = dynamic_cast<TConvertedNode*>(FTreeView->ObjectOf(row));
+    if (node && TaskModel().Store) TaskModel().Store->DeleteCategory(*node);
+  }
+}
+
+// ---- tasks ----
+
+TAVTask::TAVTask(std::unique_ptr<TConversionSettings> ASettings, TTaskListView* AListView)
+    : FConverter(std::make_unique<TAVConverter>()),
+      FSettings(std::move(ASettings)),
+      FPending(std::make_shared<TPendingLog>()) {
+  FListView = AListView;
+  FConverter->OnProgress = [this](TAVConverter*) { ConverterProgress(); };
+  // Worker thread: only the shared hand-over box is touched, never the task,
+  // which may be gone by the time a late line arrives.
+  FConverter->OnLog = [pending = FPending, this](TAVConverter*, int, const std::string& Text) {
+    HandOverLog(pending, this, Text);
+  };
+  FConverter->OnComplete = [this](TAVConverter*) { ConverterComplete(); };
+}
+
+TAVTask::~TAVTask() {
+  std::lock_guard<std::mutex> g(FPending->Lock);
+  FPending->Alive = false;
+}
+
+bool TAVTask::CanOpenSource() const {
+  std::error_code ec;
+  return fs::exists(FSettings->SourceFile, ec);
+}
+
+bool TAVTask::ConvertedIsValid() const {
+  std::error_code ec;
+  return FIsConverted && fs::exists(FSettings->TargetFile, ec);
+}
+
+int TAVTask::GetImageIndex() const {
+  QB_ASSERT("AVNodes", FStatus >= stRunning && FStatus <= stFinished);
+  return static_cast<int>(FStatus);
+}
+
+void TAVTask::ShowLog() {
+  if (FLogList && FListView && FNode && FListView->IsRowSelected(FNode)) FLogList->SetItems(FLog);
+}
+
+void TAVTask::ClearLog() {
+  FLog.clear();
+  if (FLogList) FLogList->SetItems(FLog);
+  if (TaskModel().Store) TaskModel().Store->ClearLog(*this);
+}
+
+void TAVTask::LoadTaskInfo(TInfoView& AList, TLogListView& ALogList) {
+  TNodeObject::LoadTaskInfo(AList, ALogList);
+  AList.ClearColumns();
+  for (const auto& c : kInfoColumns) AList.AddColumn(c.Caption, c.Width);
+  ALogList.SetItems(FLog);
+}
+
+void TAVTask::Delete(bool DeleteSource, bool DeleteTarget) {
+  if (TaskModel().Store) TaskModel().Store->DeleteTask(*this);
+  std::error_code ec;
+  if (DeleteSource && fs::exists(FSettings->SourceFile, ec)) fs::remove(FSettings->SourceFile, ec);
+  if (DeleteTarget && fs::exists(FSettings->TargetFile, ec)) fs::remove(FSettings->TargetFile, ec);
+  TNodeObject* category = FCategory;
+  if (!category) return;
+  std::unique_ptr<TAVTask> self = category->TakeTask(this);
+  TTaskListView* list = category->ListView();
+  const bool shown = category->TreeView() && category->Node() && category->TreeView()->IsRowSelected(category->Node());
+  if (shown && list && FNode) list->RemoveRow(FNode);
+  // `self` destroys the task here whether or not its list is shown (nothing
+  // else refers to it any more); nothing of it may be touched afterwards.
+}
+
+std::string TConvertingTask::GetCaption(int ColumnIndex) const {
+  const TConversionSettings& s = *FSettings;
+  const TAVConverter& c = *FConverter;
+  if (!FIsConverted) {
+    switch (ColumnIndex) {
+      case 0: return FileNameOnly(s.SourceFile);
+      case 1: return SizeCaption(FileSizeOf(s.SourceFile));
+      case 2: return FileNameOnly(s.TargetFile);
+      case 3: return SizeCaption(c.TargetFileSize());
+      case 4: return GetTargetProfileText();
+      case 5: return DurationCaption(c.Duration());
+      case 6: return std::to_string(c.Progress()) + "%";
+      case 7: return BitrateCaption(c.Bitrate());
+      case 8: return TAVConverter::GetTimeString(c.GetLeftTime());
+      case 9: return TAVConverter::GetTimeString(c.GetUsedTime());
+      default: return "";
+    }
+  }
+  switch (ColumnIndex) {
+    case 0: return FileNameOnly(s.SourceFile);
+    case 1: return SizeCaption(FileSizeOf(s.SourceFile));
+    case 2: return FileNameOnly(s.TargetFile);
+    case 3: return SizeCaption(FileSizeOf(s.TargetFile));
+    case 4: return GetTargetProfileText();
+    case 5: return DurationCaption(s.Duration);
+    case 6: return DateCaption(FDate);
+    default: return "";
+  }
+}

@@ -1,0 +1,100 @@
+// How a task drives its converter: start, pause, resume, stop, and what it
+// does with the converter's progress, log lines and completion.
+#include "Common/Errors.h"
+#include "Common/MainThreadDispatcher.h"
+#include "CommonGUI/AVNodes.h"
+
+void TConvertingTask::Start() {
+  TAVTask::Start();
+  ResetLog();
+  FConverter->InputFiles().Clear();
+  FConverter->InputFiles().Add(FSettings->SourceFile);
+  FConverter->OutputFiles().Clear();
+  FConverter->OutputFiles().Add(FSettings->TargetFile);
+  FConverter->SetConvertOptions(FSettings->ConvertOptions());
+  FConverter->Convert();
+}
+
+void TConvertingTask::Pause() {
+  TAVTask::Pause();
+  FConverter->Pause();
+}
+
+void TConvertingTask::Resume() {
+  TAVTask::Resume();
+  FConverter->Resume();
+}
+
+void TConvertingTask::Stop() {
+  TAVTask::Stop();
+  FConverter->Stop();
+  if (FSettings->IsCaptured) ConverterComplete();
+}
+
+void TAVTask::RefreshView() {
+  QB_ASSERT("AVNodes", FCategory);
+  TCategoryTreeView* tree = FCategory->TreeView();
+  if (tree && FCategory->Node() && tree->IsRowSelected(FCategory->Node())) FCategory->RefreshRow(FNode);
+}
+
+void TAVTask::ResetLog() {
+  FLog.clear();
+  ShowLog();
+}
+
+void TAVTask::ConverterProgress() { RefreshView(); }
+
+void TAVTask::HandOverLog(const std::shared_ptr<TPendingLog>& Pending, TAVTask* Task, const std::string& Text) {
+  {
+    std::lock_guard<std::mutex> g(Pending->Lock);
+    Pending->Lines.push_back(Text);
+  }
+  MainThread().Post([Pending, Task] {
+    {
+      std::lock_guard<std::mutex> g(Pending->Lock);
+      if (!Pending->Alive) return;
+    }
+    Task->DrainPendingLog();
+  });
+}
+
+void TAVTask::DrainPendingLog() {
+  std::vector<std::string> lines;
+  {
+    std::lock_guard<std::mutex> g(FPending->Lock);
+    lines.swap(FPending->Lines);
+  }
+  if (lines.empty()) return;
+  for (const std::string& line : lines) {
+    while (static_cast<int>(FLog.size()) > kMaxLogLines) FLog.erase(FLog.begin());
+    FLog.push_back(TrimLogLine(line));
+  }
+  ShowLog();
+}
+
+void TAVTask::ConverterComplete() {
+  // Lines still on their way belong to the stored log.
+  DrainPendingLog();
+  FStatus = stFinished;
+  RefreshView();
+  if (TaskModel().Store) TaskModel().Store->FinishDbTask(*this);
+  TNodeObject* converting = FCategory;
+  std::unique_ptr<TAVTask> self = converting->TakeTask(this);
+  TCategoryTreeView* tree = converting->TreeView();
+  TTaskListView* list = converting->ListView();
+  const bool convertingShown = tree && converting->Node() && tree->IsRowSelected(converting->Node());
+  auto* focused = tree ? dynamic_cast<TConvertedNode*>(tree->ObjectOf(tree->FocusedRow())) : nullptr;
+  if (convertingShown) {
+    if (list && FNode) list->RemoveRow(FNode);
+  } else if (focused && focused->CategoryId == FCategoryId && focused->ListView()) {
+    FIsConverted = true;
+    FCategory = focused;
+    TTaskListView& shown = *focused->ListView();
+    focused->Tasks().push_back(std::move(self));
+    TNodeObject::AddNodeToView(shown, *this);
+  }
+  auto* node = dynamic_cast<TConvertingNode*>(converting);
+  const bool powerOff = TaskModel().ShutdownWhenDone() && node && !node->AnyRunning();
+  self.reset();  // the task is destroyed unless it moved to its category; `this` may be gone now
+  if (powerOff && TaskModel().PowerOff) TaskModel().PowerOff();
+}

@@ -1,0 +1,220 @@
+// Tasks driving real conversions: parallel runs, pause and stop, restart,
+// the log hand-over, the three completion placements and power-off.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "CommonGUI/AVNodes.h"
+#include "support/ConverterHarness.h"
+#include "support/Fixtures.h"
+#include "support/ProbeResult.h"
+#include "support/RecordingViews.h"
+
+namespace {
+
+class TaskExecution : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    TaskModel().Store = nullptr;
+    TaskModel().ShutdownWhenDone = [this] { return Shutdown; };
+    TaskModel().PowerOff = [this] { ++PowerOffs; };
+    ConvertingRow = Tree.AddRow(&Converting, nullptr);
+    Converting.SetNode(ConvertingRow);
+    Converting.SetTreeView(&Tree);
+    Category.CategoryId = 5;
+    Category.Category = "视频";
+    CategoryRow = TNodeObject::AddNodeToView(Tree, Category, nullptr);
+    OtherCategory.CategoryId = 6;
+    TNodeObject::AddNodeToView(Tree, OtherCategory, nullptr);
+  }
+  void TearDown() override { TaskModel().PowerOff = nullptr; }
+
+  void ShowConverting() {
+    Tree.Focused = ConvertingRow;
+    Converting.LoadTaskList(List);
+  }
+  std::unique_ptr<TConversionSettings> Settings(const std::string& Name, const std::string& Source = "") {
+    auto s = std::make_unique<TConversionSettings>();
+    s->SourceFile = Source.empty() ? fixtures::Clip640x480(2.0) : Source;
+    s->TargetFile = Dir + "/" + Name;
+    s->Profile = "test";
+    s->CategoryId = 5;
+    s->ConvertOptions().SetRecordingTime(INT64_MAX);
+    return s;
+  }
+  bool WaitFor(const std::function<bool()>& Done) { return Loop.PumpUntil(Done, 120000); }
+
+  harness::MainLoop Loop;
+  harness::ErrorRecorder Errors;
+  std::string Dir = fixtures::TempDir("tasks");
+  views::Tree Tree;
+  views::TaskList List;
+  TConvertingNode Converting;
+  TConvertedNode Category, OtherCategory;
+  TViewRow ConvertingRow = nullptr, CategoryRow = nullptr;
+  bool Shutdown = false;
+  int PowerOffs = 0;
+};
+
+TEST_F(TaskExecution, TwoConversionsRunSideBySideAndLeaveTheList) {
+  ShowConverting();
+  TAVTask* a = Converting.NewConversion(Settings("a.avi"));
+  TAVTask* b = Converting.NewConversion(Settings("b.avi"));
+  EXPECT_EQ(List.Rows.size(), 2u);
+  EXPECT_EQ(a->Status(), stRunning);
+  EXPECT_EQ(b->Category(), &Converting);
+  EXPECT_EQ(b->CategoryId(), 5);
+  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().empty(); }));
+  EXPECT_TRUE(List.Rows.empty());
+  EXPECT_GT(List.Refreshes, 2);
+  EXPECT_TRUE(Errors.Messages().empty());
+  EXPECT_NE(fixtures::Probe(Dir + "/a.avi", "stream=codec_type").find("video"), std::string::npos);
+  EXPECT_NE(fixtures::Probe(Dir + "/b.avi", "stream=codec_type").find("video"), std::string::npos);
+}
+
+TEST_F(TaskExecution, PauseResumeStopAndRestart) {
+  ShowConverting();
+  const std::string src = fixtures::Media("task30.avi", "-f lavfi -i testsrc2=size=640x480:rate=25:duration=30 -c:v mpeg4");
+  TAVTask* t = Converting.NewConversion(Settings("long.mkv", src));
+  ASSERT_TRUE(WaitFor([&] { return t->Converter().State() == csRunning && t->Converter().Progress() > 2; }));
+  t->Pause();
+  EXPECT_EQ(t->Status(), stPaused);
+  EXPECT_EQ(t->Converter().State(), csPaused);
+  EXPECT_EQ(t->GetImageIndex(), 1);
+  t->Resume();
+  EXPECT_EQ(t->Status(), stRunning);
+  EXPECT_EQ(t->Converter().State(), csRunning);
+  t->Stop();
+  EXPECT_EQ(t->Status(), stError);
+  ASSERT_TRUE(WaitFor([&] { return t->Converter().State() == csNone && RunningConverterThreads() == 0; }));
+  EXPECT_EQ(Converting.Tasks().size(), 1u);  // no completion after a stop
+  EXPECT_EQ(t->GetImageIndex(), 2);
+  t->SetLog({"old"});
+  t->Start();  // restart: from the beginning, log cleared
+  EXPECT_TRUE(t->Log().empty());
+  EXPECT_EQ(t->Status(), stRunning);
+  ASSERT_TRUE(WaitFor([&] { return t->Converter().Progress() > 0; }));
+  t->Stop();
+  ASSERT_TRUE(WaitFor([&] { return RunningConverterThreads() == 0; }));
+  EXPECT_TRUE(Errors.Messages().empty());
+}
+
+TEST_F(TaskExecution, StopWhileOpeningRunsOnAndFiles) {
+  ShowConverting();
+  TAVTask* t = Converting.NewConversion(Settings("early.avi"));
+  t->Stop();  // the converter is still setting up: only the status changes
+  EXPECT_EQ(t->Status(), stError);
+  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().empty(); }));
+}
+
+TEST_F(TaskExecution, LogKeepsTheLast51Lines) {
+  ShowConverting();
+  TAVTask* t = Converting.NewConversion(Settings("log.avi"));
+  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().empty() || t->Status() == stFinished; }));
+  // A fresh task is fed lines the way the worker hands them over.
+  auto s = Settings("unused.avi");
+  TConvertingTask probe(std::move(s), &List);
+  views::LogList logList;
+  views::Info info;
+  probe.SetCategory(&Converting);
+  probe.LoadTaskInfo(info, logList);
+  for (int i = 0; i < 60; ++i) probe.Converter().OnLog(&probe.Converter(), 24, "line " + std::to_string(i) + "\n");
+  Loop.Dispatcher().ProcessPendingEvents();
+  ASSERT_EQ(probe.Log().size(), 51u);
+  EXPECT_EQ(probe.Log().front(), "line 9");
+  EXPECT_EQ(probe.Log().back(), "line 59");
+}
+
+TEST_F(TaskExecution, CompletionPlacements) {
+  // Its own category shown: appended to that list.
+  Tree.Focused = CategoryRow;
+  Category.LoadTaskList(List);
+  Converting.NewConversion(Settings("own.avi"));
+  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().empty(); }));
+  ASSERT_EQ(Category.Tasks().size(), 1u);
+  TAVTask* filed = Category.Tasks().front().get();
+  EXPECT_TRUE(filed->IsConverted());
+  EXPECT_EQ(filed->Category(), &Category);
+  EXPECT_EQ(List.Objects(), std::vector<TNodeObject*>{filed});
+  EXPECT_TRUE(filed->ConvertedIsValid());
+  // Deleting it from there removes its row at once; the files stay without the choices.
+  filed->Delete(false, false);
+  EXPECT_TRUE(List.Rows.empty());
+  EXPECT_TRUE(Category.Tasks().empty());
+  EXPECT_TRUE(std::filesystem::exists(Dir + "/own.avi"));
+
+  // Another category shown: nothing visible changes.
+  views::TaskList other;
+  Tree.Focused = OtherCategory.Node();
+  OtherCategory.LoadTaskList(other);
+  Converting.NewConversion(Settings("elsewhere.avi"));
+  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().empty(); }));
+  EXPECT_TRUE(other.Rows.empty());
+  EXPECT_TRUE(OtherCategory.Tasks().empty());
+  EXPECT_TRUE(Category.Tasks().empty());
+}
+
+TEST_F(TaskExecution, DeleteWithTheFileChoices) {
+  ShowConverting();
+  const std::string src = Dir + "/source_copy.avi";
+  std::filesystem::copy_file(fixtures::Clip640x480(2.0), src);
+  const std::string longer = fixtures::Media("task30.avi", "-f lavfi -i testsrc2=size=640x480:rate=25:duration=30 -c:v mpeg4");
+  std::filesystem::copy_file(longer, src, std::filesystem::copy_options::overwrite_existing);
+  TAVTask* t = Converting.NewConversion(Settings("gone.avi", src));
+  ASSERT_TRUE(WaitFor([&] { return t->Converter().ConvertedDuration() > 0.5; }));
+  t->Stop();
+  ASSERT_TRUE(WaitFor([&] { return RunningConverterThreads() == 0; }));
+  ASSERT_TRUE(std::filesystem::exists(Dir + "/gone.avi"));
+  ASSERT_EQ(Converting.Tasks().size(), 1u);
+  t->Delete(true, true);
+  EXPECT_TRUE(Converting.Tasks().empty());
+  EXPECT_TRUE(List.Rows.empty());
+  EXPECT_FALSE(std::filesystem::exists(src));
+  EXPECT_FALSE(std::filesystem::exists(Dir + "/gone.avi"));
+  EXPECT_TRUE(std::filesystem::exists(fixtures::Clip640x480(2.0)));
+}
+
+TEST_F(TaskExecution, PowerOffWhenTheLastRunningTaskCompletes) {
+  Shutdown = true;
+  ShowConverting();
+  Converting.NewConversion(Settings("p1.avi"));
+  Converting.NewConversion(Settings("p2.avi", fixtures::Clip640x480(4.0)));
+  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().size() == 1; }));
+  EXPECT_EQ(PowerOffs, 0);
+  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().empty(); }));
+  EXPECT_EQ(PowerOffs, 1);
+
+  // One running, one paused: the running one's completion powers off.
+  PowerOffs = 0;
+  const std::string longer = fixtures::Media("task30.avi", "-f lavfi -i testsrc2=size=640x480:rate=25:duration=30 -c:v mpeg4");
+  TAVTask* paused = Converting.NewConversion(Settings("paused.mkv", longer));
+  ASSERT_TRUE(WaitFor([&] { return paused->Converter().State() == csRunning; }));
+  paused->Pause();
+  Converting.NewConversion(Settings("p3.avi"));
+  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().size() == 1; }));
+  EXPECT_EQ(PowerOffs, 1);
+  paused->Stop();
+  ASSERT_TRUE(WaitFor([&] { return RunningConverterThreads() == 0; }));
+}
+
+TEST_F(TaskExecution, TwentyAtOnce) {
+  ShowConverting();
+  const std::string src = fixtures::Media("short1s.avi", "-f lavfi -i testsrc2=size=160x120:rate=25:duration=1 -c:v mpeg4");
+  for (int i = 0; i < 20; ++i) Converting.NewConversion(Settings("many" + std::to_string(i) + ".avi", src));
+  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().empty(); }));
+  EXPECT_TRUE(Errors.Messages().empty());
+  for (int i = 0; i < 20; ++i)
+    EXPECT_EQ(fixtures::CountFrames(Dir + "/many" + std::to_string(i) + ".avi", "video"), 25) << i;
+}
+
+TEST_F(TaskExecution, DestroyingARunningTaskWaitsForItsWorker) {
+  ShowConverting();
+  const std::string src = fixtures::Media("task30.avi", "-f lavfi -i testsrc2=size=640x480:rate=25:duration=30 -c:v mpeg4");
+  TAVTask* t = Converting.NewConversion(Settings("exit.mkv", src));
+  ASSERT_TRUE(WaitFor([&] { return t->Converter().ConvertedDuration() > 1.0; }));
+  Converting.ClearTasks();  // as at program exit
+  EXPECT_EQ(RunningConverterThreads(), 0);
+  EXPECT_GT(fixtures::CountFrames(Dir + "/exit.mkv", "video"), 0);
+}
+
+}  // namespace
