@@ -62,6 +62,13 @@ struct FileCloser {
 };
 
 struct TOutputStream {
+  TOutputStream() = default;
+  TOutputStream(const TOutputStream&) = delete;
+  TOutputStream& operator=(const TOutputStream&) = delete;
+  // The statistics input of a second pass is ours to free (the codec context is not).
+  ~TOutputStream() {
+    if (Enc) av_freep(&Enc->stats_in);
+  }
   int FileIndex = 0;
   int Index = 0;                      // within its file
   AVStream* St = nullptr;
