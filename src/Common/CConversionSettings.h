@@ -10,6 +10,10 @@ class TConversionSettings {
   TConversionSettings(const TConversionSettings&) = delete;
   TConversionSettings& operator=(const TConversionSettings&) = delete;
   void Assign(const TConversionSettings& Source);
+  // The flat "node" XML form stored in the task database.
+  std::string ToXml() const;
+  // Fills this record from that form; raises EXmlPersistenceError.
+  void FromXml(const std::string& Xml);
 
   std::string SourceFile;
   std::string TargetFile;

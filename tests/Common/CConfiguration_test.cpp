@@ -1,0 +1,86 @@
+// The configuration file: the initial bytes, the folder, load and save.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "Common/CConfiguration.h"
+#include "Common/XmlPersistence.h"
+#include "support/Fixtures.h"
+
+namespace {
+
+std::string ReadAll(const std::string& Path) {
+  std::ifstream in(Path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class ConfigurationFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Data = fixtures::TempDir("xdg");
+    setenv("XDG_DATA_HOME", Data.c_str(), 1);
+  }
+  std::string Data;
+};
+
+TEST_F(ConfigurationFile, FirstStartWritesTheInitialFile) {
+  EXPECT_EQ(TAVConfiguration::GetAppDataFolder(), Data + "/QuillbrookSoft/VIVUraraZuzavizezUDO/");
+  TAVConfiguration c;
+  c.Load();
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "/tmp";
+  EXPECT_EQ(ReadAll(TAVConfiguration::GetConfigFile()),
+            "<data PropFormat=\"node\">\r\n  <TAVConfiguration>\r\n    <PerformanceOptions>\r\n"
+            "      <ThreadCount>0</ThreadCount>\r\n      <ThreadPrority>2</ThreadPrority>\r\n"
+            "    </PerformanceOptions>\r\n    <ShutdownWhenDone>0</ShutdownWhenDone>\r\n"
+            "    <OutputFolder>" + home + "/Conversion</OutputFolder>\r\n  </TAVConfiguration>\r\n</data>");
+  EXPECT_EQ(c.PerformanceOptions().ThreadPrority(), 2);
+  EXPECT_EQ(getpriority(PRIO_PROCESS, 0), 0);
+}
+
+TEST_F(ConfigurationFile, SavedValuesReadBack) {
+  TAVConfiguration c;
+  c.SetShutdownWhenDone(true);
+  c.PerformanceOptions().SetThreadCount(4);
+  c.SetOutputFolder("/srv/转换 <out>");
+  c.Save();
+  EXPECT_NE(ReadAll(TAVConfiguration::GetConfigFile()).find("<ShutdownWhenDone>1</ShutdownWhenDone>"),
+            std::string::npos);
+  TAVConfiguration back;
+  back.Load();
+  EXPECT_TRUE(back.ShutdownWhenDone());
+  EXPECT_EQ(back.PerformanceOptions().ThreadCount(), 4);
+  EXPECT_EQ(back.OutputFolder(), "/srv/转换 <out>");
+}
+
+TEST_F(ConfigurationFile, BadAndPartialFiles) {
+  std::filesystem::create_directories(TAVConfiguration::GetAppDataFolder());
+  std::ofstream(TAVConfiguration::GetConfigFile())
+      << "<data><TAVConfiguration><PerformanceOptions><ThreadCount>x</ThreadCount></PerformanceOptions>"
+         "</TAVConfiguration></data>";
+  TAVConfiguration c;
+  try {
+    c.Load();
+    FAIL();
+  } catch (const EXmlPersistenceError& e) {
+    EXPECT_STREQ(e.what(), "Invalid integer value (x).");
+  }
+  std::ofstream(TAVConfiguration::GetConfigFile()) << "<data><TAVConfiguration><OutputFolder>/o</OutputFolder>"
+                                                      "</TAVConfiguration></data>";
+  TAVConfiguration partial;
+  partial.Load();
+  EXPECT_EQ(partial.OutputFolder(), "/o");
+  EXPECT_EQ(partial.PerformanceOptions().ThreadCount(), 0);  // no element: the nested object keeps its values
+  EXPECT_FALSE(partial.ShutdownWhenDone());
+}
+
+TEST(PriorityLevels, NiceValues) {
+  EXPECT_EQ(NiceValueOfPriority(0), 19);
+  EXPECT_EQ(NiceValueOfPriority(2), 0);
+  EXPECT_EQ(NiceValueOfPriority(5), -20);
+  EXPECT_EQ(NiceValueOfPriority(9), 0);
+}
+
+}  // namespace

@@ -1,0 +1,214 @@
+// The XML form: exact bytes of both output forms, the omission rules, and
+// the reader's value rules and messages.
+#include <gtest/gtest.h>
+
+#include "Common/CConversionSettings.h"
+#include "Common/OptionsPersistence.h"
+#include "Common/XmlPersistence.h"
+
+namespace {
+
+// A test class with one property of every kind.
+struct TSample {
+  int32_t Count = 0;
+  int32_t WithDefault = 7;
+  bool Flag = false;
+  int32_t Kind = 0;
+  double Ratio = 0;
+  float Single = 0;
+  int64_t Big = 0;
+  std::string Name;
+  TStringList Lines;
+  struct TInner {
+    int32_t Num = 25;
+  } Inner;
+};
+
+const std::vector<const char*> kKinds{"kOne", "kTwo"};
+
+template <class T>
+TPersistentProperty Member(const char* Name, TPropKind Kind, T TSample::*M, std::optional<int64_t> Default = std::nullopt) {
+  TPersistentProperty p{Name, Kind, Default};
+  if constexpr (std::is_same_v<T, std::string>) {
+    p.GetString = [M](const void* o) { return static_cast<const TSample*>(o)->*M; };
+    p.SetString = [M](void* o, const std::string& v) { static_cast<TSample*>(o)->*M = v; };
+  } else if constexpr (std::is_floating_point_v<T>) {
+    p.GetFloat = [M](const void* o) { return static_cast<double>(static_cast<const TSample*>(o)->*M); };
+    p.SetFloat = [M](void* o, double v) { static_cast<TSample*>(o)->*M = static_cast<T>(v); };
+  } else {
+    p.GetInt = [M](const void* o) { return static_cast<int64_t>(static_cast<const TSample*>(o)->*M); };
+    p.SetInt = [M](void* o, int64_t v) { static_cast<TSample*>(o)->*M = static_cast<T>(v); };
+  }
+  return p;
+}
+
+const TPersistentClass& InnerClass() {
+  static const TPersistentClass c{"TInner", {[] {
+                                    TPersistentProperty p{"Num", TPropKind::Int32, 25};
+                                    p.GetInt = [](const void* o) { return int64_t{static_cast<const TSample::TInner*>(o)->Num}; };
+                                    p.SetInt = [](void* o, int64_t v) { static_cast<TSample::TInner*>(o)->Num = static_cast<int32_t>(v); };
+                                    return p;
+                                  }()}};
+  return c;
+}
+
+const TPersistentClass& SampleClass() {
+  static const TPersistentClass c = [] {
+    TPersistentClass k{"TSample", {}};
+    k.Properties.push_back(Member("Count", TPropKind::Int32, &TSample::Count));
+    k.Properties.push_back(Member("WithDefault", TPropKind::Int32, &TSample::WithDefault, 7));
+    k.Properties.push_back(Member("Flag", TPropKind::Bool, &TSample::Flag));
+    auto kind = Member("Kind", TPropKind::Enum, &TSample::Kind);
+    kind.EnumNames = &kKinds;
+    k.Properties.push_back(kind);
+    k.Properties.push_back(Member("Ratio", TPropKind::Float, &TSample::Ratio));
+    k.Properties.push_back(Member("Single", TPropKind::Float, &TSample::Single));
+    k.Properties.push_back(Member("Big", TPropKind::Int64, &TSample::Big));
+    k.Properties.push_back(Member("Name", TPropKind::String, &TSample::Name));
+    TPersistentProperty lines{"Lines", TPropKind::StringList};
+    lines.GetList = [](const void* o) -> const TStringList& { return static_cast<const TSample*>(o)->Lines; };
+    lines.SetList = [](void* o, const TStringList& v) { static_cast<TSample*>(o)->Lines = v; };
+    k.Properties.push_back(lines);
+    TPersistentProperty inner{"Inner", TPropKind::Object};
+    inner.Object = [](void* o) -> void* { return &static_cast<TSample*>(o)->Inner; };
+    inner.ObjectClass = &InnerClass();
+    k.Properties.push_back(inner);
+    return k;
+  }();
+  return c;
+}
+
+std::string Flat(const TSample& S) { return TXmlObjectWriter::WriteToString(&S, SampleClass()); }
+
+TEST(XmlWriter, FlatFormWithOmissionsAndEscaping) {
+  TSample s;
+  EXPECT_EQ(Flat(s),
+            "<data PropFormat=\"node\"><TSample><Count>0</Count><Flag>0</Flag><Kind>kOne</Kind>"
+            "<Lines Count=\"0\"/></TSample></data>");
+  s.Count = -5;
+  s.WithDefault = 8;
+  s.Flag = true;
+  s.Kind = 1;
+  s.Ratio = 0.1;
+  s.Single = 0.44f;
+  s.Big = 9223372036854775807;
+  s.Name = "  a<b>&\"'\nz";
+  s.Lines = TStringList{"a", "", "c"};
+  s.Inner.Num = 30;
+  EXPECT_EQ(Flat(s),
+            "<data PropFormat=\"node\"><TSample><Count>-5</Count><WithDefault>8</WithDefault><Flag>1</Flag>"
+            "<Kind>kTwo</Kind><Ratio>0.1</Ratio><Single>0.439999997615814</Single><Big>9223372036854775807</Big>"
+            "<Name>  a&lt;b&gt;&amp;&quot;&apos;\r\nz</Name><Lines Count=\"3\"><l0>a</l0><l2>c</l2></Lines>"
+            "<Inner><Num>30</Num></Inner></TSample></data>");
+}
+
+TEST(XmlWriter, IndentedFileFormAndAttributeLayout) {
+  TSample s;
+  s.Lines = TStringList{"x"};
+  EXPECT_EQ(TXmlObjectWriter::WriteToString(&s, SampleClass(), TPropFormat::Node, TXmlOutput::Indented),
+            "<data PropFormat=\"node\">\r\n  <TSample>\r\n    <Count>0</Count>\r\n    <Flag>0</Flag>\r\n"
+            "    <Kind>kOne</Kind>\r\n    <Lines Count=\"1\">\r\n      <l0>x</l0>\r\n    </Lines>\r\n"
+            "  </TSample>\r\n</data>");
+  s.Lines.Clear();
+  EXPECT_NE(TXmlObjectWriter::WriteToString(&s, SampleClass(), TPropFormat::Node, TXmlOutput::Indented)
+                .find("<Lines Count=\"0\" />"),
+            std::string::npos);
+  s.Name = "a\"b";
+  EXPECT_EQ(TXmlObjectWriter::WriteToString(&s, SampleClass(), TPropFormat::Attr),
+            "<data PropFormat=\"attr\"><TSample Count=\"0\" Flag=\"0\" Kind=\"kOne\" Name=\"a&quot;b\">"
+            "<Lines Count=\"0\"/></TSample></data>");
+}
+
+TEST(XmlReader, RoundTripAndCaseInsensitiveNames) {
+  TSample s;
+  s.Name = "  spaced ";
+  s.Lines = TStringList{"a", "", "c"};
+  s.Big = 42;
+  s.Single = 1.5f;
+  TSample back;
+  back.WithDefault = 99;
+  TXmlObjectReader::ReadFromString(&back, SampleClass(), Flat(s));
+  EXPECT_EQ(back.Name, "  spaced ");
+  EXPECT_EQ(back.Lines, TStringList({"a", "", "c"}));
+  EXPECT_EQ(back.WithDefault, 7);  // absent: the declared default
+  EXPECT_EQ(back.Big, 42);
+  EXPECT_FLOAT_EQ(back.Single, 1.5f);
+  EXPECT_EQ(back.Inner.Num, 25);
+
+  TSample lower;
+  lower.Big = 5;
+  TXmlObjectReader::ReadFromString(&lower, SampleClass(),
+                                   "<data><tsample><count>12</count><KIND>KTWO</KIND><name>a\r\nb</name></tsample></data>");
+  EXPECT_EQ(lower.Count, 12);
+  EXPECT_EQ(lower.Kind, 1);
+  EXPECT_EQ(lower.Name, "a\nb");
+  EXPECT_EQ(lower.Big, 5);  // absent 64-bit: unchanged
+  EXPECT_EQ(lower.WithDefault, 7);
+
+  TSample untouched;
+  untouched.Count = 3;
+  TXmlObjectReader::ReadFromString(&untouched, SampleClass(), "<data PropFormat=\"node\"><Other/></data>");
+  EXPECT_EQ(untouched.Count, 3);
+  TXmlObjectReader::ReadFromString(&untouched, SampleClass(), "<data><TSample/></data>");
+  EXPECT_EQ(untouched.Count, INT32_MIN);  // absent integer without a declared default
+}
+
+TEST(XmlReader, ValueErrorsAndMalformedDocuments) {
+  auto message = [](const std::string& Xml) {
+    TSample s;
+    try {
+      TXmlObjectReader::ReadFromString(&s, SampleClass(), Xml);
+    } catch (const EXmlPersistenceError& e) {
+      return std::string(e.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(message("<data><TSample><Count>x</Count></TSample></data>"), "Invalid integer value (x).");
+  EXPECT_EQ(message("<data><TSample><Count></Count></TSample></data>"), "Invalid integer value ().");
+  EXPECT_EQ(message("<data><TSample><Flag>true</Flag></TSample></data>"), "Invalid boolean value (true).");
+  EXPECT_EQ(message("<data><TSample><Big>1.5</Big></TSample></data>"), "Invalid int64 value (1.5).");
+  EXPECT_EQ(message("<data><TSample><Kind>kThree</Kind></TSample></data>"), "Invalid property element: kThree");
+  EXPECT_EQ(message("<data PropFormat=\"AUTO\"><TSample/></data>"), "Auto PropFormat not allowed here.");
+  EXPECT_EQ(message("<data><TSample><Ratio>abc</Ratio></TSample></data>"), "no error");
+  EXPECT_NE(message("<data><TSample><Count>1</Count>").find("Malformed XML"), std::string::npos);
+  EXPECT_NE(message("").find("Malformed XML"), std::string::npos);
+}
+
+TEST(ConversionSettingsXml, StoredFormAndRoundTrip) {
+  TConversionSettings s;
+  s.TargetFile = "/视频/out.mp4";
+  s.CategoryId = 1;
+  s.ConvertOptions().SetAdvancedOption("g", "15");
+  s.ConvertOptions().SetAdvancedOption("maxrate", "1150000");
+  const std::string xml = s.ToXml();
+  EXPECT_EQ(xml.rfind("<data PropFormat=\"node\"><TConversionSettings><TargetFile>/视频/out.mp4</TargetFile>"
+                      "<CategoryId>1</CategoryId><ConvertOptions><AudioOptions><AudioChannels>0</AudioChannels>",
+                      0),
+            0u)
+      << xml;
+  EXPECT_NE(xml.find("<CodecOptions Count=\"2\"><l0>g=15</l0><l1>maxrate=1150000</l1></CodecOptions>"),
+            std::string::npos);
+  EXPECT_NE(xml.find("<RecordingTime>9223372036854775807</RecordingTime>"), std::string::npos);
+  EXPECT_NE(xml.find("<MuxPreload>0.5</MuxPreload><MuxMaxDelay>0.699999988079071</MuxMaxDelay>"), std::string::npos);
+  EXPECT_EQ(xml.find("<SourceFile>"), std::string::npos);
+  EXPECT_EQ(xml.find("<FrameRate>"), std::string::npos);     // 25/1: all defaults
+  EXPECT_EQ(xml.find("<FilterOptions>"), std::string::npos);  // no chain
+  EXPECT_EQ(xml.find("<ThreadCount>"), std::string::npos);
+  EXPECT_NE(xml.find("<AudioSampleFmt>sfAuto</AudioSampleFmt>"), std::string::npos);
+  EXPECT_NE(xml.find("<ForceFPS>0</ForceFPS><IntraMatrix Count=\"0\"/>"), std::string::npos);
+  const std::string tail = "<IsCaptured>0</IsCaptured></TConversionSettings></data>";
+  EXPECT_EQ(xml.substr(xml.size() - tail.size()), tail);
+
+  TConversionSettings back;
+  back.FromXml(xml);
+  EXPECT_EQ(back.ToXml(), xml);
+  EXPECT_TRUE(back.SourceFile.empty());
+
+  TConversionSettings zero;
+  zero.ConvertOptions().SetRecordingTime(0);
+  TConversionSettings fresh;
+  fresh.FromXml(zero.ToXml());
+  EXPECT_EQ(fresh.ConvertOptions().RecordingTime(), INT64_MAX);
+}
+
+}  // namespace
