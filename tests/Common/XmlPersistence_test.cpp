@@ -5,6 +5,8 @@
 #include "Common/CConversionSettings.h"
 #include "Common/OptionsPersistence.h"
 #include "Common/XmlPersistence.h"
+#include "Converter/AVConverter.h"
+#include "Converter/AVProfile.h"
 
 namespace {
 
@@ -209,6 +211,48 @@ TEST(ConversionSettingsXml, StoredFormAndRoundTrip) {
   TConversionSettings fresh;
   fresh.FromXml(zero.ToXml());
   EXPECT_EQ(fresh.ConvertOptions().RecordingTime(), INT64_MAX);
+}
+
+TEST(ConversionSettingsXml, VcdProfileStoredForm) {
+  TAVConverter c;
+  TAVVcdProfile vcd;
+  vcd.ApplyProfile(c);
+  TConversionSettings s;
+  s.SourceFile = "/home/u/in.avi";
+  s.TargetFile = "/home/u/out.mpg";
+  s.Profile = "VCD";
+  s.CategoryId = 1;
+  s.SetConvertOptions(c.ConvertOptions());
+  const std::string expected =
+      "<data PropFormat=\"node\"><TConversionSettings><SourceFile>/home/u/in.avi</SourceFile><TargetFile>/hom"
+      "e/u/out.mpg</TargetFile><Profile>VCD</Profile><CategoryId>1</CategoryId><ConvertOptions><AudioOption"
+      "s><AudioChannels>2</AudioChannels><AudioSampleRate>44100</AudioSampleRate><AudioVolume>256</AudioVol"
+      "ume><AudioSyncMethod>0</AudioSyncMethod><AudioDisable>0</AudioDisable><AudioSampleFmt>sfAuto</AudioS"
+      "ampleFmt><AudioStreamCopy>0</AudioStreamCopy><EncoderAudioCodecName>mp2</EncoderAudioCodecName><Audi"
+      "oCodecTag>0</AudioCodecTag><AudioQScale>-99999</AudioQScale><AudioDriftThreshold>0.100000001490116</"
+      "AudioDriftThreshold><Bitrate>224000</Bitrate></AudioOptions><SubtitleOptions><SubtitleDisable>0</Sub"
+      "titleDisable><SubtitleStreamCopy>0</SubtitleStreamCopy><SubtitleCodecTag>0</SubtitleCodecTag></Subti"
+      "tleOptions><VideoOptions><FrameLeftBand>0</FrameLeftBand><FrameRightBand>0</FrameRightBand><FrameTop"
+      "Band>0</FrameTopBand><FrameBottomBand>0</FrameBottomBand><FrameWidth>352</FrameWidth><FrameHeight>28"
+      "8</FrameHeight><EncoderVideoCodecName>mpeg1video</EncoderVideoCodecName><VideoDisable>0</VideoDisabl"
+      "e><VideoStreamCopy>0</VideoStreamCopy><VideoCodecTag>0</VideoCodecTag><VideoGlobalHeader>0</VideoGlo"
+      "balHeader><IntraOnly>0</IntraOnly><SameQuality>0</SameQuality><VideoSyncMethod>-1</VideoSyncMethod><"
+      "TopFieldFirst>-1</TopFieldFirst><ForceFPS>0</ForceFPS><IntraMatrix Count=\"0\"/><InterMatrix Count=\"0\""
+      "/><MeThreshold>0</MeThreshold><Deinterlace>0</Deinterlace><Pass>0</Pass><MaxFrames>2147483647</MaxFr"
+      "ames><Bitrate>1150000</Bitrate></VideoOptions><MuxerOptions><MuxPreload>0.439999997615814</MuxPreloa"
+      "d><MuxMaxDelay>0.699999988079071</MuxMaxDelay><AudioBitstreamFilters Count=\"0\"/><SubtitleBitstreamFi"
+      "lters Count=\"0\"/><VideoBitstreamFilters Count=\"0\"/></MuxerOptions><GrabOptions><VideoChannel>0</Vide"
+      "oChannel><InputSync>0</InputSync></GrabOptions><MetaData Count=\"0\"/><CodecOptions Count=\"6\"><l0>g=15"
+      "</l0><l1>maxrate=1150000</l1><l2>minrate=1150000</l2><l3>bufsize=327680</l3><l4>packetsize=2324</l4>"
+      "<l5>muxrate=1411200</l5></CodecOptions><OutputFormat>vcd</OutputFormat><RecordingTime>92233720368547"
+      "75807</RecordingTime><StreamMaps Count=\"0\"/></ConvertOptions><IsCaptured>0</IsCaptured></TConversion"
+      "Settings></data>";
+  EXPECT_EQ(s.ToXml(), expected);
+  TConversionSettings back;
+  back.FromXml(expected);
+  EXPECT_EQ(back.ToXml(), expected);
+  EXPECT_EQ(back.ConvertOptions().CodecOptions().Value("muxrate"), "1411200");
+  EXPECT_FLOAT_EQ(back.ConvertOptions().MuxerOptions().MuxPreload(), 0.44f);
 }
 
 }  // namespace
