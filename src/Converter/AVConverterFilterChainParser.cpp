@@ -7,8 +7,8 @@ namespace {
 constexpr char kEscape = '\\';
 constexpr char kQuote = '\'';
 constexpr std::string_view kWhitespace = " \n\t\r";
-// Where a name ends and where arguments end, as the library's chain parser has them.
-constexpr std::string_view kNameTerminators = "=,;[";
+// Where a name and where its arguments end.
+constexpr std::string_view kNameTerminators = "=,;[]";
 constexpr std::string_view kArgsTerminators = "[],;";
 
 bool IsSpace(char C) { return kWhitespace.find(C) != std::string_view::npos; }
