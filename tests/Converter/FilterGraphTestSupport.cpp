@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <mutex>
 
@@ -38,7 +39,7 @@ void Capture(void* Avcl, int Level, const char* Fmt, va_list Args) {
   int prefix = 1;
   av_log_format_line(Avcl, Level, Fmt, Args, line, sizeof line, &prefix);
   std::lock_guard<std::mutex> g(gLogLock);
-  gLog += line;
+  gLog.append(line, strnlen(line, sizeof line));
 }
 
 std::string Packed(const AVFrame* F) {
