@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "Converter/AVConverterFilterChainParser.h"
 #include "Converter/AVConverterFilterHandles.h"
 
 extern "C" {
@@ -80,7 +81,7 @@ class TVideoFilterGraph {
 
  private:
   struct TPiece;
-  bool BuildPiece(TPiece& Piece, const std::vector<struct TChainEntry>& Entries, size_t First,
+  bool BuildPiece(TPiece& Piece, const std::vector<TChainEntry>& Entries, size_t First,
                   size_t Last, const std::string& ChainText, const TVideoGraphInput& In,
                   const TVideoGraphOutput* Head, bool FeedsSynth, AVPixelFormat SinkFormat);
   int Forward(size_t Piece);

@@ -1,5 +1,6 @@
 #include "Converter/AVConverterFilterTextEntries.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 
@@ -62,7 +63,7 @@ bool ParseColour(const std::string& S, uint32_t& Out) {
   if (S.size() < 3 || S[0] != '0' || (S[1] != 'x' && S[1] != 'X')) return false;
   char* end = nullptr;
   unsigned long v = strtoul(S.c_str() + 2, &end, 16);
-  if (*end != 0 || v > 0xFFFFFFFFul) return false;
+  if (*end != 0 || v > UINT32_MAX) return false;
   Out = static_cast<uint32_t>(v);
   return true;
 }
