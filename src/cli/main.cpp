@@ -16,6 +16,7 @@
 #include "Converter/AVProfileCatalogue.h"
 #include "Converter/avlib.h"
 #include "cli/CliArguments.h"
+#include "cli/ProbeCommand.h"
 #include "cli/ProgressDisplay.h"
 
 namespace {
@@ -199,6 +200,9 @@ int main(int argc, char** argv) {
       break;
     case TCliArguments::TMode::Convert:
       rc = parsed->Settings.empty() ? Convert(*parsed) : ConvertSettings(*parsed);
+      break;
+    case TCliArguments::TMode::Probe:
+      rc = RunProbeCommand(parsed->Source, stdout, stderr);
       break;
     case TCliArguments::TMode::ListProfiles:
       rc = ListProfiles();
