@@ -135,3 +135,31 @@ TEST(Cli, RunsAStoredSettingsDocument) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Cli, ProbePrintsTheFields) {
+  const Outcome r = RunCli("--probe " + ShellQuote(fixtures::Clip640x480(2.0)));
+  EXPECT_EQ(r.Status, 0) << r.Output;
+  EXPECT_NE(r.Output.find("HasVideo=1\n"), std::string::npos);
+  EXPECT_NE(r.Output.find("VideoWidth=640\n"), std::string::npos);
+  EXPECT_NE(r.Output.find("AudioRate=44100\n"), std::string::npos);
+  EXPECT_NE(r.Output.find("VideoFps=25.000\n"), std::string::npos);
+  const Outcome missing = RunCli("--probe /nonexistent.avi");
+  EXPECT_EQ(missing.Status, 1);
+}
+
+TEST(Cli, FiltersInTheSystemsSyntax) {
+  const std::string dir = fixtures::TempDir("cli_filters");
+  const Outcome r = RunCli("--profile 'DivX影片(*.avi)' --filters 'drawbox=0:0:320:240:Red' " +
+                           ShellQuote(fixtures::Clip640x480(2.0)) + " " + ShellQuote(dir + "/boxed.avi"));
+  EXPECT_EQ(r.Status, 0) << r.Output;
+  const std::string pixel = fixtures::RunCommand("ffmpeg -v error -i " + ShellQuote(dir + "/boxed.avi") +
+                                                 " -frames:v 1 -vf crop=2:2:0:0 -f rawvideo -pix_fmt rgb24 - | od -An -tu1");
+  int red = 0, green = 0, blue = 0;
+  sscanf(pixel.c_str(), "%d %d %d", &red, &green, &blue);
+  EXPECT_GT(red, 180);
+  EXPECT_LT(green, 80);
+}
+
+}  // namespace
