@@ -6,7 +6,10 @@
 #include <fstream>
 #include <random>
 
+#include "Common/Errors.h"
+#include "Components/AVPreviewDecoder.h"
 #include "Converter/AVProfileCatalogue.h"
+#include "Media/avprobe.h"
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
 #include "support/ProbeResult.h"
@@ -96,6 +99,21 @@ TEST_P(ConverterBrokenInput, EndsWithAnErrorOrAShorterOutput) {
       EXPECT_EQ(errors.Messages().size(), 1u) << name << ": " << errors.Messages()[0];
     }
     errors.Clear();
+  }
+  // Probed and previewed: an error or a description, never a crash.
+  TAVProbe probe;
+  probe.SetFileName(input);
+  try {
+    probe.SetActive(true);
+  } catch (const Exception&) {
+    EXPECT_FALSE(probe.Active());
+  }
+  TAVPreviewDecoder preview;
+  preview.SetInputFile(input);
+  preview.SetActive(true);
+  if (preview.Active()) {
+    preview.SetTimestamp(0.5);
+    EXPECT_EQ(preview.Picture().size(), static_cast<size_t>(preview.Width()) * preview.Height() * 3);
   }
 }
 
