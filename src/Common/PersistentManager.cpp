@@ -4,12 +4,11 @@
 #include <ctime>
 #include <filesystem>
 
+#include "Common/DateTime.h"
 #include "Common/Errors.h"
 
 namespace {
 
-constexpr double kUnixEpochInDays = 25569.0;
-constexpr double kSecondsPerDay = 86400.0;
 constexpr int kRootCategory = 1;
 constexpr const char* kRootCategoryName = "已完成";
 
@@ -31,29 +30,6 @@ std::vector<std::string> SplitLog(const std::optional<std::string>& Text) {
 }
 
 }  // namespace
-
-double NowAsDays() {
-  const time_t now = time(nullptr);
-  tm local{};
-  localtime_r(&now, &local);
-  const time_t wall = timegm(&local);  // local wall time counted as if UTC
-  return static_cast<double>(wall) / kSecondsPerDay + kUnixEpochInDays;
-}
-
-std::string DateToText(double Days) {
-  const time_t seconds = static_cast<time_t>(std::llround((Days - kUnixEpochInDays) * kSecondsPerDay));
-  tm t{};
-  gmtime_r(&seconds, &t);
-  char buf[32];
-  strftime(buf, sizeof(buf), "%Y-%m-%d %H:%M:%S", &t);
-  return buf;
-}
-
-double TextToDate(const std::string& Text) {
-  tm t{};
-  if (!strptime(Text.c_str(), "%Y-%m-%d %H:%M:%S", &t)) return 0.0;
-  return static_cast<double>(timegm(&t)) / kSecondsPerDay + kUnixEpochInDays;
-}
 
 TPersistentManager::TPersistentManager(const std::string& FileName, const std::string& RootFolder)
     : FDb([&] {

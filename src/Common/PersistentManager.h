@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "Common/DateTime.h"
 #include "Common/SqliteDb.h"
 #include "CommonGUI/AVNodes.h"
 
@@ -38,8 +39,3 @@ class TPersistentManager : public TTaskStore {
   TSqliteDb FDb;
 };
 
-// Local date-time as days since 1899-12-30, and its stored text form
-// "YYYY-MM-DD HH:MM:SS" (sorts by time; reads back to the same value).
-double NowAsDays();
-std::string DateToText(double Days);
-double TextToDate(const std::string& Text);

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <filesystem>
 
+#include "Common/DateTime.h"
 #include "Common/Errors.h"
 #include "Converter/avlib.h"
 
@@ -13,8 +14,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int64_t kBytesPerKilobyte = 1024;
-constexpr double kUnixEpochInDays = 25569.0;  // 1970-01-01 as days since 1899-12-30
-constexpr double kSecondsPerDay = 86400.0;
 
 struct TColumn {
   const char* Caption;
@@ -81,15 +80,7 @@ std::string BitrateCaption(double Kbps) {
   return out;
 }
 
-std::string DateCaption(double Days) {
-  // The value holds local wall time; read its fields without a zone shift.
-  const time_t seconds = static_cast<time_t>(std::llround((Days - kUnixEpochInDays) * kSecondsPerDay));
-  tm t{};
-  gmtime_r(&seconds, &t);
-  char buf[32];
-  strftime(buf, sizeof(buf), "%Y-%m-%d %H:%M:%S", &t);
-  return buf;
-}
+std::string DateCaption(double Days) { return DateToText(Days); }
 
 std::string FileNameOnly(const std::string& Path) { return fs::path(Path).filename().string(); }
 

@@ -1,19 +1,100 @@
 #include "Converter/AVConverterFilterGraph.h"
 
+#include <map>
+#include <set>
+
+#include "Common/Errors.h"
+#include "Converter/AVConverterFilterBuild.h"
+#include "Converter/AVConverterFilterChainParser.h"
+#include "Converter/AVConverterFilterEntries.h"
+#include "Media/SynthFilter.h"
+
 extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
+#include <libavutil/log.h>
+#include <libavutil/mem.h>
 #include <libavutil/opt.h>
 }
 
-#include "Common/Errors.h"
-
 namespace {
 
-struct InOutDeleter {
-  void operator()(AVFilterInOut* p) const { avfilter_inout_free(&p); }
+constexpr const char* kSynthName = "synth";
+// Formats the AviSynth step works in.
+constexpr AVPixelFormat kSynthFormats[] = {AV_PIX_FMT_YUV420P, AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_NONE};
+
+struct TBufferSrcParametersDeleter {
+  void operator()(AVBufferSrcParameters* P) const { av_free(P); }
 };
-using InOutPtr = std::unique_ptr<AVFilterInOut, InOutDeleter>;
+
+bool Fail(const char* What, const std::string& Detail) {
+  av_log(nullptr, AV_LOG_ERROR, "%s%s\n", What, Detail.c_str());
+  return false;
+}
+
+// System entries and synth steps stand between plain commas: labels and ";"
+// would tie them into a graph the system can't see.
+bool CheckSystemEntry(const TChainEntry& E) {
+  auto plain = [](char S) { return S == 0 || S == ','; };
+  if (E.HasLabels || !plain(E.SeparatorBefore) || !plain(E.SeparatorAfter))
+    return Fail("Labels and \";\" can not be used around the filter ", E.Name);
+  return true;
+}
+
+AVFilterContext* CreateSource(AVFilterGraph* Graph, const TVideoGraphInput& In) {
+  const AVFilter* buffer = avfilter_get_by_name("buffer");
+  AVFilterContext* ctx = buffer ? avfilter_graph_alloc_filter(Graph, buffer, "src") : nullptr;
+  std::unique_ptr<AVBufferSrcParameters, TBufferSrcParametersDeleter> par(av_buffersrc_parameters_alloc());
+  if (!ctx || !par) return nullptr;
+  par->format = In.PixFmt;
+  par->width = In.Width;
+  par->height = In.Height;
+  par->time_base = In.TimeBase;
+  par->sample_aspect_ratio = In.SampleAspect;
+  par->frame_rate = In.FrameRate;
+  int r = av_buffersrc_parameters_set(ctx, par.get());
+  if (r >= 0) r = avfilter_init_str(ctx, nullptr);
+  if (r < 0) {
+    av_log(nullptr, AV_LOG_ERROR, "Can not create the picture source %dx%d: %s\n", In.Width, In.Height,
+           AVErrorText(r).c_str());
+    return nullptr;
+  }
+  return ctx;
+}
+
+AVFilterContext* CreateSink(AVFilterGraph* Graph, const AVPixelFormat* Formats) {
+  const AVFilter* sink = avfilter_get_by_name("buffersink");
+  AVFilterContext* ctx = sink ? avfilter_graph_alloc_filter(Graph, sink, "out") : nullptr;
+  if (!ctx) return nullptr;
+  std::lock_guard<std::mutex> g(FilterLock());
+  int r = Formats ? av_opt_set_int_list(ctx, "pix_fmts", Formats, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) : 0;
+  if (r >= 0) r = avfilter_init_str(ctx, nullptr);
+  if (r < 0) {
+    av_log(nullptr, AV_LOG_ERROR, "Can not create the picture sink: %s\n", AVErrorText(r).c_str());
+    return nullptr;
+  }
+  return ctx;
+}
+
+// Hands Text to the library's chain parser between the open ends "in" (pad 0
+// of From) and "out" (pad 0 of To).
+bool ParseLibraryChain(AVFilterGraph* Graph, const std::string& Text, AVFilterContext* From,
+                       AVFilterContext* To) {
+  TFilterInOutPtr outputs(avfilter_inout_alloc()), inputs(avfilter_inout_alloc());
+  if (!outputs || !inputs) return Fail("Out of memory", "");
+  outputs->name = av_strdup("in");
+  outputs->filter_ctx = From;
+  outputs->pad_idx = 0;
+  inputs->name = av_strdup("out");
+  inputs->filter_ctx = To;
+  inputs->pad_idx = 0;
+  AVFilterInOut* ins = inputs.release();
+  AVFilterInOut* outs = outputs.release();
+  int r = avfilter_graph_parse_ptr(Graph, Text.c_str(), &ins, &outs, nullptr);
+  TFilterInOutPtr leftIns(ins), leftOuts(outs);
+  if (r < 0) return Fail("Error parsing the filter chain: ", Text + " (" + AVErrorText(r) + ")");
+  return true;
+}
 
 }  // namespace
 
@@ -22,80 +103,198 @@ std::mutex& FilterLock() {
   return lock;
 }
 
-TVideoFilterGraph::TVideoFilterGraph() : FGraph(avfilter_graph_alloc()) {}
-TVideoFilterGraph::~TVideoFilterGraph() = default;
+struct TVideoFilterGraph::TPiece {
+  TFilterGraphPtr Graph;
+  AVFilterContext* Source = nullptr;
+  AVFilterContext* Sink = nullptr;
+  std::unique_ptr<TSynthFilter> Synth;  // runs on this piece's output; null for the last piece
+  bool EndSent = false;                 // the end of stream was passed to the next piece
+  std::map<const AVFilterContext*, std::string> Labels;  // filters the graph added itself
+  std::set<const AVFilterContext*> Anchors;               // pass-through ends of library chains
+};
 
-bool TVideoFilterGraph::AddFilter(const char* Name, const std::string& Args, AVFilterContext** Last) {
-  AVFilterContext* f = nullptr;
-  if (avfilter_graph_create_filter(&f, avfilter_get_by_name(Name), Name, Args.c_str(), nullptr,
-                                   FGraph.get()) < 0)
-    return false;
-  if (avfilter_link(*Last, 0, f, 0) < 0) return false;
-  *Last = f;
-  FDescription += std::string(",") + Name + (Args.empty() ? "" : "=" + Args);
-  return true;
-}
+TVideoFilterGraph::TVideoFilterGraph() = default;
+TVideoFilterGraph::~TVideoFilterGraph() = default;
 
 bool TVideoFilterGraph::Build(const TVideoGraphInput& In, const TVideoGraphOutput& Out,
                               const std::string& ChainText) {
-  if (!FGraph) return false;
-  const std::string srcArgs =
-      Format("video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", In.Width, In.Height, In.PixFmt,
-             In.TimeBase.num, In.TimeBase.den, In.SampleAspect.num, In.SampleAspect.den ? In.SampleAspect.den : 1) +
-      (In.FrameRate.num ? Format(":frame_rate=%d/%d", In.FrameRate.num, In.FrameRate.den) : std::string());
-  if (avfilter_graph_create_filter(&FSource, avfilter_get_by_name("buffer"), "src", srcArgs.c_str(), nullptr,
-                                   FGraph.get()) < 0)
-    return false;
-  FSink = avfilter_graph_alloc_filter(FGraph.get(), avfilter_get_by_name("buffersink"), "out");
-  if (!FSink) return false;
-  const AVPixelFormat formats[] = {Out.PixFmt, AV_PIX_FMT_NONE};
-  if (av_opt_set_int_list(FSink, "pix_fmts", formats, AV_PIX_FMT_NONE, AV_OPT_SEARCH_CHILDREN) < 0 ||
-      avfilter_init_str(FSink, nullptr) < 0)
-    return false;
-  FDescription = "buffer";
-  AVFilterContext* last = FSource;
-  if (Out.Deinterlace && !AddFilter("yadif", "", &last)) return false;
-  if (Out.Crop &&
-      !AddFilter("crop", Format("%d:%d:%d:%d", Out.Width, Out.Height, Out.LeftBand, Out.TopBand), &last))
-    return false;
-  if (In.Width - Out.LeftBand - Out.RightBand != Out.Width || In.Height - Out.TopBand - Out.BottomBand != Out.Height) {
-    if (!AddFilter("scale", Format("%d:%d:flags=0x%X", Out.Width, Out.Height, Out.SwsFlags), &last)) return false;
+  FPieces.clear();
+  std::vector<TChainEntry> entries;
+  std::string error;
+  if (!ParseFilterChain(ChainText, entries, error))
+    return Fail("Error parsing the filter chain: ", ChainText + " (" + error + ")");
+
+  std::vector<std::unique_ptr<TSynthFilter>> steps;
+  std::vector<std::pair<size_t, size_t>> ranges;  // entries of each piece
+  size_t first = 0;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].Name != kSynthName) continue;
+    if (!CheckSystemEntry(entries[i])) return false;
+    auto step = TSynthFilter::Create(UnescapeChainToken(entries[i].Args));
+    if (!step) return false;
+    steps.push_back(std::move(step));
+    ranges.emplace_back(first, i);
+    first = i + 1;
   }
-  if (!ChainText.empty()) {
-    InOutPtr outputs(avfilter_inout_alloc());
-    InOutPtr inputs(avfilter_inout_alloc());
-    if (!outputs || !inputs) return false;
-    outputs->name = av_strdup("in");
-    outputs->filter_ctx = last;
-    outputs->pad_idx = 0;
-    inputs->name = av_strdup("out");
-    inputs->filter_ctx = FSink;
-    inputs->pad_idx = 0;
-    AVFilterInOut* in = inputs.release();
-    AVFilterInOut* out = outputs.release();
-    const int ret = avfilter_graph_parse_ptr(FGraph.get(), ChainText.c_str(), &in, &out, nullptr);
-    avfilter_inout_free(&in);
-    avfilter_inout_free(&out);
-    if (ret < 0) return false;
-    FDescription += "," + ChainText;
-  } else if (avfilter_link(last, 0, FSink, 0) < 0) {
-    return false;
+  ranges.emplace_back(first, entries.size());
+
+  TVideoGraphInput in = In;
+  for (size_t p = 0; p < ranges.size(); ++p) {
+    auto piece = std::make_unique<TPiece>();
+    const bool feedsSynth = p < steps.size();
+    if (!BuildPiece(*piece, entries, ranges[p].first, ranges[p].second, ChainText, in,
+                    p == 0 ? &Out : nullptr, feedsSynth, Out.PixFmt)) {
+      FPieces.clear();
+      return false;
+    }
+    if (feedsSynth) piece->Synth = std::move(steps[p]);
+    const AVFilterContext* sink = piece->Sink;
+    in.Width = av_buffersink_get_w(sink);
+    in.Height = av_buffersink_get_h(sink);
+    in.PixFmt = static_cast<AVPixelFormat>(av_buffersink_get_format(sink));
+    in.TimeBase = av_buffersink_get_time_base(sink);
+    in.SampleAspect = av_buffersink_get_sample_aspect_ratio(sink);
+    in.FrameRate = av_buffersink_get_frame_rate(sink);
+    FPieces.push_back(std::move(piece));
   }
-  FDescription += ",buffersink";
-  const std::string scaler = Format("flags=0x%X", Out.SwsFlags);
-  av_opt_set(FGraph.get(), "scale_sws_opts", scaler.c_str(), 0);
-  return avfilter_graph_config(FGraph.get(), nullptr) >= 0;
+  return true;
 }
 
-int TVideoFilterGraph::OutputWidth() const { return av_buffersink_get_w(FSink); }
-int TVideoFilterGraph::OutputHeight() const { return av_buffersink_get_h(FSink); }
-AVRational TVideoFilterGraph::OutputTimeBase() const { return av_buffersink_get_time_base(FSink); }
+bool TVideoFilterGraph::BuildPiece(TPiece& Piece, const std::vector<TChainEntry>& Entries, size_t First,
+                                   size_t Last, const std::string& ChainText, const TVideoGraphInput& In,
+                                   const TVideoGraphOutput* Head, bool FeedsSynth, AVPixelFormat SinkFormat) {
+  Piece.Graph.reset(avfilter_graph_alloc());
+  AVFilterGraph* graph = Piece.Graph.get();
+  if (!graph) return Fail("Out of memory", "");
+  const int swsFlags = Head ? Head->SwsFlags : 0;
+  // Used for the scalers the library inserts where formats differ.
+  graph->scale_sws_opts = av_strdup(Format("flags=0x%X", swsFlags).c_str());
+
+  Piece.Source = CreateSource(graph, In);
+  if (!Piece.Source) return false;
+  Piece.Labels[Piece.Source] = "buffer";
+  const AVPixelFormat own[] = {SinkFormat, AV_PIX_FMT_NONE};
+  Piece.Sink = CreateSink(graph, FeedsSynth ? kSynthFormats : SinkFormat == AV_PIX_FMT_NONE ? nullptr : own);
+  if (!Piece.Sink) return false;
+  Piece.Labels[Piece.Sink] = "buffersink";
+
+  AVFilterContext* last = Piece.Source;
+  auto append = [&](AVFilterContext* Ctx, std::string Label) {
+    if (!Ctx || !LinkFilters(last, 0, Ctx, 0)) return false;
+    Piece.Labels[Ctx] = std::move(Label);
+    last = Ctx;
+    return true;
+  };
+  if (Head && Head->Deinterlace && !append(CreateFilter(graph, "yadif", "deinterlace", {}), "yadif"))
+    return false;
+  if (Head) {
+    const int width = In.Width - Head->LeftBand - Head->RightBand;
+    const int height = In.Height - Head->TopBand - Head->BottomBand;
+    if (Head->Crop) {
+      if (width <= 0 || height <= 0) return Fail("The crop bands leave no picture", "");
+      std::string args = Format("%d:%d:%d:%d", width, height, Head->LeftBand, Head->TopBand);
+      if (!append(CreateFilterWithArgs(graph, "crop", "crop", args), "crop=" + args)) return false;
+    }
+    if (width != Head->Width || height != Head->Height) {
+      std::string args = Format("%d:%d:flags=0x%X", Head->Width, Head->Height, swsFlags);
+      if (!append(CreateFilterWithArgs(graph, "scale", "scale", args), "scale=" + args)) return false;
+    }
+  }
+
+  for (size_t i = First; i < Last;) {
+    const TChainEntry& e = Entries[i];
+    if (TEntryBuilder build = FindEntryBuilder(e.Name)) {
+      if (!CheckSystemEntry(e)) return false;
+      last = build(graph, e, Format("%s_%zu", e.Name.c_str(), i), last);
+      if (!last) return false;
+      ++i;
+      continue;
+    }
+    // A run of entries for the library goes to its parser as written.
+    size_t j = i;
+    while (j < Last && !FindEntryBuilder(Entries[j].Name)) ++j;
+    const std::string text = ChainText.substr(e.Begin, Entries[j - 1].End - e.Begin);
+    AVFilterContext* to = Piece.Sink;
+    if (j < Last) {
+      to = CreateFilter(graph, "null", Format("chain_%zu", j), {});
+      if (!to) return false;
+      Piece.Anchors.insert(to);
+    }
+    if (!ParseLibraryChain(graph, text, last, to)) return false;
+    last = to;
+    i = j;
+  }
+  if (last != Piece.Sink && !LinkFilters(last, 0, Piece.Sink, 0)) return false;
+
+  int r = avfilter_graph_config(graph, nullptr);
+  if (r < 0) return Fail("Error configuring the filter graph: ", AVErrorText(r));
+  return true;
+}
 
 int TVideoFilterGraph::Push(AVFrame* Decoded) {
-  return av_buffersrc_add_frame_flags(FSource, Decoded, AV_BUFFERSRC_FLAG_KEEP_REF);
+  if (FPieces.empty()) return AVERROR(EINVAL);
+  int r = av_buffersrc_add_frame_flags(FPieces.front()->Source, Decoded,
+                                       Decoded ? AV_BUFFERSRC_FLAG_KEEP_REF : 0);
+  for (size_t p = 0; r >= 0 && p + 1 < FPieces.size(); ++p) r = Forward(p);
+  return r;
+}
+
+int TVideoFilterGraph::Forward(size_t Piece) {
+  TPiece& from = *FPieces[Piece];
+  TPiece& to = *FPieces[Piece + 1];
+  TFramePtr frame(av_frame_alloc());
+  if (!frame) return AVERROR(ENOMEM);
+  for (;;) {
+    int r = av_buffersink_get_frame(from.Sink, frame.get());
+    if (r == AVERROR(EAGAIN)) return 0;
+    if (r == AVERROR_EOF) {
+      if (from.EndSent) return 0;
+      from.EndSent = true;
+      return av_buffersrc_add_frame_flags(to.Source, nullptr, 0);
+    }
+    if (r < 0) return r;
+    r = from.Synth->Process(frame.get());
+    if (r >= 0) r = av_buffersrc_add_frame_flags(to.Source, frame.get(), 0);
+    av_frame_unref(frame.get());
+    if (r < 0) return r;
+  }
 }
 
 int TVideoFilterGraph::Pull(AVFrame* Out) {
-  std::lock_guard<std::mutex> g(FilterLock());
-  return av_buffersink_get_frame(FSink, Out);
+  if (FPieces.empty()) return AVERROR(EINVAL);
+  return av_buffersink_get_frame(FPieces.back()->Sink, Out);
+}
+
+int TVideoFilterGraph::OutputWidth() const {
+  return FPieces.empty() ? 0 : av_buffersink_get_w(FPieces.back()->Sink);
+}
+int TVideoFilterGraph::OutputHeight() const {
+  return FPieces.empty() ? 0 : av_buffersink_get_h(FPieces.back()->Sink);
+}
+AVRational TVideoFilterGraph::OutputTimeBase() const {
+  return FPieces.empty() ? AVRational{0, 1} : av_buffersink_get_time_base(FPieces.back()->Sink);
+}
+AVRational TVideoFilterGraph::OutputSampleAspect() const {
+  return FPieces.empty() ? AVRational{0, 1} : av_buffersink_get_sample_aspect_ratio(FPieces.back()->Sink);
+}
+AVPixelFormat TVideoFilterGraph::OutputPixFmt() const {
+  return FPieces.empty() ? AV_PIX_FMT_NONE
+                         : static_cast<AVPixelFormat>(av_buffersink_get_format(FPieces.back()->Sink));
+}
+
+std::string TVideoFilterGraph::Description() const {
+  std::string out;
+  for (const auto& piece : FPieces) {
+    if (!out.empty()) out += ",synth,";
+    std::string chain;
+    for (const AVFilterContext* f = piece->Source; f;) {
+      auto label = piece->Labels.find(f);
+      const bool inserted = std::string_view(f->name).starts_with("auto_");
+      if (label != piece->Labels.end()) chain += (chain.empty() ? "" : ",") + label->second;
+      else if (!inserted && !piece->Anchors.count(f)) chain += (chain.empty() ? "" : ",") + std::string(f->filter->name);
+      f = f->nb_outputs > 0 && f->outputs[0] ? f->outputs[0]->dst : nullptr;
+    }
+    out += chain;
+  }
+  return out;
 }

@@ -1,31 +1,50 @@
 #pragma once
 // The video filter graph of one re-encoded video stream:
-//   buffer -> [yadif] -> [crop] -> [scale] -> user chain ("in" .. "out") -> buffersink
-// The sink accepts only the encoder's pixel format; the encoder size is read
-// back from the sink. Worker thread of the job only.
+//   buffer -> [yadif] -> [crop] -> [scale] -> user chain -> buffersink
+// The sink accepts only the encoder's pixel format; the encoder's size is read
+// back from the sink (the user's chain may change it). The chain is text in
+// the system's syntax (AVConverterFilterEntries.h). A "synth" entry cuts the
+// chain: each piece is a graph of its own, and pictures pass from one piece's
+// sink through the AviSynth step (Media/SynthFilter.h) into the next piece's
+// source; pieces that feed a synth step end in 4:2:0.
+//
+// Threads: a graph is built and used by one worker thread only. The filter
+// lock guards the configuration of sinks (the pixel format constraint), which
+// took the place of the old sink filter's callbacks.
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
-#include "Converter/FFmpegPtr.h"
+#include "Converter/AVConverterFilterChainParser.h"
+#include "Converter/AVConverterFilterHandles.h"
 
 extern "C" {
-#include <libavfilter/avfilter.h>
+#include <libavutil/pixfmt.h>
+#include <libavutil/rational.h>
 }
 
+class TSynthFilter;
+
+// The process-wide filter lock.
+std::mutex& FilterLock();
+
+// What the decoder delivers.
 struct TVideoGraphInput {
   int Width = 0, Height = 0;
   AVPixelFormat PixFmt = AV_PIX_FMT_NONE;
-  AVRational TimeBase{1, 1000000};
+  AVRational TimeBase{1, 1000000};   // of the pictures' pts
   AVRational SampleAspect{0, 1};
-  AVRational FrameRate{0, 1};
+  AVRational FrameRate{0, 1};        // 0/1 when unknown
 };
 
+// What the encoder wants.
 struct TVideoGraphOutput {
-  bool Crop = false;
+  bool Crop = false;                 // any band not 0
   int LeftBand = 0, TopBand = 0, RightBand = 0, BottomBand = 0;
-  int Width = 0, Height = 0;
-  AVPixelFormat PixFmt = AV_PIX_FMT_NONE;
-  int SwsFlags = 4;
+  int Width = 0, Height = 0;         // the encoder's size before the user's chain
+  AVPixelFormat PixFmt = AV_PIX_FMT_NONE;  // NONE: any format
+  int SwsFlags = 0;                  // scaler flags, e.g. 4 for bicubic
   bool Deinterlace = false;
 };
 
@@ -36,29 +55,36 @@ class TVideoFilterGraph {
   TVideoFilterGraph(const TVideoFilterGraph&) = delete;
   TVideoFilterGraph& operator=(const TVideoFilterGraph&) = delete;
 
-  // False on any failure (the caller raises "Error opening filters!"); the
-  // reason goes to the library log.
+  // Builds the graph. False on any failure (the caller raises
+  // "Error opening filters!"); the reason is in the library log.
   bool Build(const TVideoGraphInput& In, const TVideoGraphOutput& Out, const std::string& ChainText);
+
+  // The sink's picture: size, time base of the pulled pts, aspect, format.
   int OutputWidth() const;
   int OutputHeight() const;
   AVRational OutputTimeBase() const;
-  // Takes a reference to Decoded; nullptr ends the stream.
+  AVRational OutputSampleAspect() const;
+  AVPixelFormat OutputPixFmt() const;
+
+  // Takes a reference to Decoded (the caller keeps its frame); nullptr ends
+  // the stream. The caller holds the codec lock around it. 0 or a negative
+  // library error.
   int Push(AVFrame* Decoded);
-  // 0 with a picture in Out, AVERROR(EAGAIN) when none is ready, AVERROR_EOF at the end.
+  // 0 with a picture in Out, AVERROR(EAGAIN) when more input is needed,
+  // AVERROR_EOF after the end, another negative error on failure.
   int Pull(AVFrame* Out);
-  // The filters in graph order, for diagnostics and tests ("buffer,scale=640:360:flags=0x4,buffersink").
-  const std::string& Description() const { return FDescription; }
+
+  // The built chain as filter names in order, with the arguments of the
+  // filters the graph adds itself; pieces joined by ",synth,". For example
+  // "buffer,scale=640:360:flags=0x4,buffersink".
+  std::string Description() const;
 
  private:
-  struct GraphDeleter {
-    void operator()(AVFilterGraph* g) const { avfilter_graph_free(&g); }
-  };
-  bool AddFilter(const char* Name, const std::string& Args, AVFilterContext** Last);
-  std::unique_ptr<AVFilterGraph, GraphDeleter> FGraph;
-  AVFilterContext* FSource = nullptr;  // owned by the graph
-  AVFilterContext* FSink = nullptr;    // owned by the graph
-  std::string FDescription;
-};
+  struct TPiece;
+  bool BuildPiece(TPiece& Piece, const std::vector<TChainEntry>& Entries, size_t First,
+                  size_t Last, const std::string& ChainText, const TVideoGraphInput& In,
+                  const TVideoGraphOutput* Head, bool FeedsSynth, AVPixelFormat SinkFormat);
+  int Forward(size_t Piece);
 
-// Serialises the sink side of every graph in the process.
-std::mutex& FilterLock();
+  std::vector<std::unique_ptr<TPiece>> FPieces;  // worker thread only
+};

@@ -1,17 +1,19 @@
 #include "Converter/AVConverterIO.h"
 
+#include "Media/StreamProtocol.h"
+#include "Media/wavcap.h"
+
 namespace {
 constexpr const char kStreamPrefix[] = "stream:";
 }
 
 bool IsStreamName(const std::string& Name) { return Name.rfind(kStreamPrefix, 0) == 0; }
 
-ff::IOPtr OpenStreamIO(const std::string& Name, bool Write) {
-  (void)Name;
-  (void)Write;
-  return nullptr;
+ff::IOPtr OpenStreamIO(const std::string& Name, bool Write) { return OpenStreamContext(Name, Write); }
+
+std::string StreamNameForGuess(const std::string& Name) { return Name.substr(sizeof(kStreamPrefix) - 1); }
+
+const AVInputFormat* FindInputFormat(const std::string& Name) {
+  if (Name == kWavCapFormatName) return WavCapInputFormat();
+  return av_find_input_format(Name.c_str());
 }
-
-std::string StreamNameForGuess(const std::string& Name) { return Name; }
-
-const AVInputFormat* FindInputFormat(const std::string& Name) { return av_find_input_format(Name.c_str()); }

@@ -267,9 +267,15 @@ void TConvertJob::HandleVideoFrame(TInputStream& Ist, int Index, AVFrame* Frame)
                                av_get_pix_fmt_name(static_cast<AVPixelFormat>(Frame->format))));
       Frame->pts = Ist.Pts;
     }
-    if (ost.Graph->Push(Frame) < 0) continue;
+    int pushed;
+    {
+      std::lock_guard<std::mutex> g(CodecLock());
+      pushed = ost.Graph->Push(Frame);
+    }
+    if (pushed < 0) continue;
+    const AVRational graphTb = ost.Graph->OutputTimeBase();
     while (ost.Graph->Pull(pulled.get()) == 0) {
-      if (pulled->pts != AV_NOPTS_VALUE) Ist.Pts = pulled->pts;
+      if (pulled->pts != AV_NOPTS_VALUE) Ist.Pts = av_rescale_q(pulled->pts, graphTb, AV_TIME_BASE_Q);
       ost.Enc->sample_aspect_ratio = pulled->sample_aspect_ratio;
       WriteVideo(ost, Ist, pulled.get());
       av_frame_unref(pulled.get());

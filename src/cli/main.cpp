@@ -2,17 +2,21 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <fstream>
+#include <sstream>
 #include <csignal>
 #include <cstdio>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "Common/CConversionSettings.h"
 #include "Common/MainThreadDispatcher.h"
 #include "Converter/AVConverter.h"
 #include "Converter/AVProfileCatalogue.h"
 #include "Converter/avlib.h"
 #include "cli/CliArguments.h"
+#include "cli/ProbeCommand.h"
 #include "cli/ProgressDisplay.h"
 
 namespace {
@@ -67,15 +71,25 @@ std::string DefaultTarget(const std::string& Source, const std::string& Extensio
   return stem + Extension;
 }
 
-int Convert(const TCliArguments& A) {
-  TQueueDispatcher dispatcher;
-  SetMainThreadDispatcher(&dispatcher);
-  bool failed = false;
-  SetErrorMessageHandler([&failed](const std::string& Text) {
-    failed = true;
-    fprintf(stderr, "\n%s\n", Text.c_str());
-  });
+// Installs the dispatcher and the error printer for one CLI run.
+struct TCliSession {
+  TQueueDispatcher Dispatcher;
+  bool Failed = false;
+  TCliSession() {
+    SetMainThreadDispatcher(&Dispatcher);
+    SetErrorMessageHandler([this](const std::string& Text) {
+      Failed = true;
+      fprintf(stderr, "\n%s\n", Text.c_str());
+    });
+  }
+  ~TCliSession() { SetMainThreadDispatcher(nullptr); }
+};
 
+// Runs Converter to its end on the calling (main) thread; the exit status.
+int RunConversion(TAVConverter& converter, TQueueDispatcher& dispatcher, const bool& failed);
+
+int Convert(const TCliArguments& A) {
+  TCliSession session;
   TAVProfileList catalogue;
   LoadCatalogue(catalogue);
   const TAVProfile* profile = FindProfile(catalogue, A.Profile);
@@ -107,6 +121,10 @@ int Convert(const TCliArguments& A) {
   converter.InputFiles().Add(A.Source);
   converter.OutputFiles().Add(A.Target.empty() ? DefaultTarget(A.Source, profile->Extension()) : A.Target);
 
+  return RunConversion(converter, session.Dispatcher, session.Failed);
+}
+
+int RunConversion(TAVConverter& converter, TQueueDispatcher& dispatcher, const bool& failed) {
   TProgressDisplay display(stdout, isatty(STDOUT_FILENO) != 0);
   bool completed = false, stopped = false;
   converter.OnProgress = [&display](TAVConverter* C) { display.Update(*C); };
@@ -130,12 +148,37 @@ int Convert(const TCliArguments& A) {
   }
   dispatcher.ProcessPendingEvents();
   display.Update(converter, true);
-  SetMainThreadDispatcher(nullptr);
   if (stopped) {
     fprintf(stderr, "Conversion stopped\n");
     return kExitFailed;
   }
   return completed && !failed ? kExitOk : kExitFailed;
+}
+
+
+// --settings: a stored conversion settings document gives source, target and options.
+int ConvertSettings(const TCliArguments& A) {
+  std::ifstream in(A.Settings, std::ios::binary);
+  if (!in) {
+    fprintf(stderr, "quillbrook-convert: can't read %s\n", A.Settings.c_str());
+    return kExitUsage;
+  }
+  std::stringstream text;
+  text << in.rdbuf();
+  TConversionSettings settings;
+  try {
+    settings.FromXml(text.str());
+  } catch (const std::exception& e) {
+    fprintf(stderr, "%s\n", e.what());
+    return kExitFailed;
+  }
+  TCliSession session;
+  TAVConverter converter;
+  converter.SetConvertOptions(settings.ConvertOptions());
+  if (A.Threads) converter.ConvertOptions().SetThreadCount(*A.Threads);
+  converter.InputFiles().Add(A.Source.empty() ? settings.SourceFile : A.Source);
+  converter.OutputFiles().Add(A.Target.empty() ? settings.TargetFile : A.Target);
+  return RunConversion(converter, session.Dispatcher, session.Failed);
 }
 
 }  // namespace
@@ -156,7 +199,10 @@ int main(int argc, char** argv) {
       rc = kExitOk;
       break;
     case TCliArguments::TMode::Convert:
-      rc = Convert(*parsed);
+      rc = parsed->Settings.empty() ? Convert(*parsed) : ConvertSettings(*parsed);
+      break;
+    case TCliArguments::TMode::Probe:
+      rc = RunProbeCommand(parsed->Source, stdout, stderr);
       break;
     case TCliArguments::TMode::ListProfiles:
       rc = ListProfiles();

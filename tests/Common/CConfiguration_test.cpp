@@ -1,6 +1,7 @@
 // The configuration file: the initial bytes, the folder, load and save.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -74,6 +75,23 @@ TEST_F(ConfigurationFile, BadAndPartialFiles) {
   EXPECT_EQ(partial.OutputFolder(), "/o");
   EXPECT_EQ(partial.PerformanceOptions().ThreadCount(), 0);  // no element: the nested object keeps its values
   EXPECT_FALSE(partial.ShutdownWhenDone());
+}
+
+TEST_F(ConfigurationFile, SaveAppliesThePriority) {
+  TAVConfiguration c;
+  c.PerformanceOptions().SetThreadPrority(4);
+  c.Save();
+  if (geteuid() != 0) {
+    GTEST_SKIP() << "raising the priority needs root";
+  }
+  EXPECT_EQ(getpriority(PRIO_PROCESS, 0), -10);
+  TAVConfiguration back;
+  back.Load();  // loading does not apply it
+  EXPECT_EQ(back.PerformanceOptions().ThreadPrority(), 4);
+  EXPECT_EQ(getpriority(PRIO_PROCESS, 0), -10);
+  c.PerformanceOptions().SetThreadPrority(2);
+  c.Save();
+  EXPECT_EQ(getpriority(PRIO_PROCESS, 0), 0);
 }
 
 TEST(PriorityLevels, NiceValues) {

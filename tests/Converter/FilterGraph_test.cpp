@@ -1,7 +1,9 @@
-// The video graph: which filters are built, the size read back, failures.
+// The video graph as the engine drives it: pictures in and out, and a job
+// whose chain can't be built.
 #include <gtest/gtest.h>
 
 #include "Converter/AVConverterFilterGraph.h"
+#include "Converter/FFmpegPtr.h"
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
 
@@ -25,34 +27,7 @@ TVideoGraphOutput Output(int W, int H) {
   return out;
 }
 
-TEST(FilterGraph, ScaleOnlyWhenTheSizeDiffers) {
-  TVideoFilterGraph scaled;
-  ASSERT_TRUE(scaled.Build(Input(1280, 720), Output(640, 360), ""));
-  EXPECT_EQ(scaled.Description(), "buffer,scale=640:360:flags=0x4,buffersink");
-  EXPECT_EQ(scaled.OutputWidth(), 640);
-
-  TVideoFilterGraph same;
-  ASSERT_TRUE(same.Build(Input(640, 360), Output(640, 360), ""));
-  EXPECT_EQ(same.Description(), "buffer,buffersink");
-
-  TVideoGraphOutput cropped = Output(620, 360);
-  cropped.Crop = true;
-  cropped.LeftBand = 20;
-  TVideoFilterGraph crop;
-  ASSERT_TRUE(crop.Build(Input(640, 360), cropped, ""));
-  EXPECT_EQ(crop.Description(), "buffer,crop=620:360:20:0,buffersink");
-}
-
-TEST(FilterGraph, ChainSizeIsReadBackAndBadChainsFail) {
-  TVideoFilterGraph wide;
-  ASSERT_TRUE(wide.Build(Input(320, 240), Output(320, 240), "pad=iw*2:ih"));
-  EXPECT_EQ(wide.OutputWidth(), 640);
-  EXPECT_EQ(wide.OutputHeight(), 240);
-  TVideoFilterGraph bad;
-  EXPECT_FALSE(bad.Build(Input(320, 240), Output(320, 240), "nosuchfilter=1"));
-}
-
-TEST(FilterGraph, PicturesPassThrough) {
+TEST(FilterGraphUse, PicturesPassThrough) {
   TVideoFilterGraph g;
   ASSERT_TRUE(g.Build(Input(64, 48), Output(32, 24), "hflip"));
   ff::FramePtr in = ff::MakeFrame();
@@ -72,7 +47,7 @@ TEST(FilterGraph, PicturesPassThrough) {
   EXPECT_EQ(g.Pull(out.get()), AVERROR_EOF);
 }
 
-TEST(FilterGraph, JobWithAnUnparsableChainFails) {
+TEST(FilterGraphUse, JobWithAnUnparsableChainFails) {
   harness::MainLoop loop;
   harness::ErrorRecorder errors;
   TAVConverter c;

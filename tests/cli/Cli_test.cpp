@@ -7,8 +7,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
+#include "Common/CConversionSettings.h"
 #include "support/Fixtures.h"
 #include "support/ProbeResult.h"
 
@@ -101,6 +103,63 @@ TEST(Cli, InterruptStopsAndLeavesAPlayableFile) {
   const int frames = fixtures::CountFrames(target, "video");
   EXPECT_GT(frames, 0);
   EXPECT_LT(frames, 120 * 25);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Cli, RunsAStoredSettingsDocument) {
+  const std::string dir = fixtures::TempDir("cli_settings");
+  const std::string doc = dir + "/job.xml";
+  {
+    // A document as the task database stores it.
+    TConversionSettings settings;
+    settings.SourceFile = fixtures::Clip640x480(2.0);
+    settings.TargetFile = dir + "/stored.avi";
+    settings.CategoryId = 1;
+    settings.ConvertOptions().VideoOptions().SetFrameWidth(160);
+    settings.ConvertOptions().VideoOptions().SetFrameHeight(120);
+    settings.ConvertOptions().VideoOptions().SetEncoderVideoCodecName("mpeg4");
+    settings.ConvertOptions().AudioOptions().SetAudioDisable(true);
+    std::ofstream(doc) << settings.ToXml();
+  }
+  const Outcome r = RunCli("--settings " + ShellQuote(doc));
+  EXPECT_EQ(r.Status, 0) << r.Output;
+  EXPECT_EQ(fixtures::Probe(dir + "/stored.avi", "stream=codec_type,width"), "codec_type=video\nwidth=160\n");
+  std::ofstream(dir + "/bad.xml") << "<data><TConversionSettings><CategoryId>x</CategoryId></TConversionSettings></data>";
+  const Outcome bad = RunCli("--settings " + ShellQuote(dir + "/bad.xml"));
+  EXPECT_EQ(bad.Status, 1);
+  EXPECT_NE(bad.Output.find("Invalid integer value (x)."), std::string::npos);
+  EXPECT_EQ(RunCli("--settings " + ShellQuote(dir + "/missing.xml")).Status, 2);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Cli, ProbePrintsTheFields) {
+  const Outcome r = RunCli("--probe " + ShellQuote(fixtures::Clip640x480(2.0)));
+  EXPECT_EQ(r.Status, 0) << r.Output;
+  EXPECT_NE(r.Output.find("HasVideo=1\n"), std::string::npos);
+  EXPECT_NE(r.Output.find("VideoWidth=640\n"), std::string::npos);
+  EXPECT_NE(r.Output.find("AudioRate=44100\n"), std::string::npos);
+  EXPECT_NE(r.Output.find("VideoFps=25.000\n"), std::string::npos);
+  const Outcome missing = RunCli("--probe /nonexistent.avi");
+  EXPECT_EQ(missing.Status, 1);
+}
+
+TEST(Cli, FiltersInTheSystemsSyntax) {
+  const std::string dir = fixtures::TempDir("cli_filters");
+  const Outcome r = RunCli("--profile 'DivX影片(*.avi)' --filters 'drawbox=0:0:320:240:Red' " +
+                           ShellQuote(fixtures::Clip640x480(2.0)) + " " + ShellQuote(dir + "/boxed.avi"));
+  EXPECT_EQ(r.Status, 0) << r.Output;
+  const std::string pixel = fixtures::RunCommand("ffmpeg -v error -i " + ShellQuote(dir + "/boxed.avi") +
+                                                 " -frames:v 1 -vf crop=2:2:0:0 -f rawvideo -pix_fmt rgb24 - | od -An -tu1");
+  int red = 0, green = 0, blue = 0;
+  sscanf(pixel.c_str(), "%d %d %d", &red, &green, &blue);
+  EXPECT_GT(red, 180);
+  EXPECT_LT(green, 80);
 }
 
 }  // namespace

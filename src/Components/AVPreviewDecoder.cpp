@@ -1,0 +1,143 @@
+#include "Components/AVPreviewDecoder.h"
+
+#include <cstring>
+#include <filesystem>
+
+#include "Common/Errors.h"
+#include "Converter/avlib.h"
+
+namespace {
+constexpr int kBytesPerPixel = 3;
+constexpr int kRowAlignment = 64;
+constexpr double kMicro = 1000000.0;
+}  // namespace
+
+TAVPreviewDecoder::TAVPreviewDecoder() { LoadMediaLibrary(); }
+
+void TAVPreviewDecoder::SetInputFile(const std::string& Name) {
+  std::error_code ec;
+  if (!std::filesystem::exists(Name, ec)) {
+    ShowErrorMessage(Format("File:%s does not exist!", Name.c_str()));
+    return;
+  }
+  FInputFile = Name;
+  if (FActive) {
+    CloseFile();
+    FActive = false;
+  }
+}
+
+void TAVPreviewDecoder::SetActive(bool Value) {
+  if (Value == FActive) return;
+  if (Value) {
+    if (!OpenFile()) {
+      CloseFile();
+      return;
+    }
+    DecodeFrame();
+  } else {
+    CloseFile();
+  }
+  FActive = Value;
+}
+
+bool TAVPreviewDecoder::OpenFile() {
+  AVFormatContext* raw = nullptr;
+  if (avformat_open_input(&raw, FInputFile.c_str(), nullptr, nullptr) != 0) return false;
+  ic.reset(raw);
+  if (avformat_find_stream_info(raw, nullptr) < 0) return false;
+  videoStream = -1;
+  for (unsigned i = 0; i < raw->nb_streams && videoStream < 0; ++i)
+    if (raw->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) videoStream = static_cast<int>(i);
+  if (videoStream < 0) return false;
+  const AVCodecParameters* par = raw->streams[videoStream]->codecpar;
+  const AVCodec* codec = avcodec_find_decoder(par->codec_id);
+  if (!codec) return false;
+  pCodecCtx.reset(avcodec_alloc_context3(codec));
+  if (!pCodecCtx || avcodec_parameters_to_context(pCodecCtx.get(), par) < 0 ||
+      avcodec_open2(pCodecCtx.get(), codec, nullptr) < 0)
+    return false;
+  pFrame = ff::MakeFrame();
+  if (!pFrame) return false;
+  FWidth = pCodecCtx->width;
+  FHeight = pCodecCtx->height;
+  if (FWidth <= 0 || FHeight <= 0 || pCodecCtx->pix_fmt == AV_PIX_FMT_NONE) return false;
+  pSwsCtx.reset(sws_getContext(FWidth, FHeight, pCodecCtx->pix_fmt, FWidth, FHeight, AV_PIX_FMT_BGR24, SWS_BICUBIC,
+                               nullptr, nullptr, nullptr));
+  if (!pSwsCtx) return false;
+  FStartTime = raw->start_time != AV_NOPTS_VALUE ? raw->start_time : 0;
+  FDuration = raw->duration != AV_NOPTS_VALUE ? static_cast<double>(raw->duration) / kMicro : 0.0;
+  return true;
+}
+
+void TAVPreviewDecoder::DecodeFrame() {
+  const int64_t target = Ftimestamp + FStartTime;
+  Ftimestamp = target;
+  if (target != 0) {
+    if (av_seek_frame(ic.get(), -1, target, AVSEEK_FLAG_BACKWARD) < 0)
+      ShowErrorMessage(Format("could not seek to position %0.3f", static_cast<double>(target) / kMicro));
+    else
+      avcodec_flush_buffers(pCodecCtx.get());
+  }
+  ff::PacketPtr pkt = ff::MakePacket();
+  bool got = false;
+  bool draining = false;
+  while (!got) {
+    if (!draining) {
+      if (av_read_frame(ic.get(), pkt.get()) < 0) {
+        draining = true;  // end of file: the decoder may still hold a picture
+        avcodec_send_packet(pCodecCtx.get(), nullptr);
+      } else if (pkt->stream_index != videoStream) {
+        av_packet_unref(pkt.get());
+        continue;
+      } else {
+        avcodec_send_packet(pCodecCtx.get(), pkt.get());
+        av_packet_unref(pkt.get());
+      }
+    }
+    const int r = avcodec_receive_frame(pCodecCtx.get(), pFrame.get());
+    if (r == 0) got = true;
+    else if (r == AVERROR_EOF || (draining && r != AVERROR(EAGAIN))) return;  // keep the last picture
+    else if (draining) return;
+  }
+  if (pFrame->width != FWidth || pFrame->height != FHeight) {
+    av_frame_unref(pFrame.get());
+    return;
+  }
+  // The scaler writes whole SIMD blocks: convert into aligned, padded rows,
+  // then keep exactly Width x 3 bytes of each.
+  const int rowBytes = FWidth * kBytesPerPixel;
+  const int stride = FFALIGN(rowBytes, kRowAlignment);
+  FScratch.assign(static_cast<size_t>(stride) * (FHeight + 1) + kRowAlignment, 0);
+  uint8_t* dst[4] = {FScratch.data(), nullptr, nullptr, nullptr};
+  int dstStride[4] = {stride, 0, 0, 0};
+  sws_scale(pSwsCtx.get(), pFrame->data, pFrame->linesize, 0, FHeight, dst, dstStride);
+  av_frame_unref(pFrame.get());
+  FPicture.resize(static_cast<size_t>(rowBytes) * FHeight);
+  for (int y = 0; y < FHeight; ++y)
+    memcpy(FPicture.data() + static_cast<size_t>(y) * rowBytes, FScratch.data() + static_cast<size_t>(y) * stride,
+           static_cast<size_t>(rowBytes));
+  FActive = true;
+  if (OnPicture) OnPicture();
+}
+
+void TAVPreviewDecoder::SetTimestamp(double Seconds) {
+  const auto ts = static_cast<int64_t>(Seconds * kMicro);
+  if (ts == Ftimestamp || !FActive) return;
+  if (Seconds > FDuration) {
+    ShowErrorMessage("timestamp can not be large than stream duration!");
+    return;
+  }
+  Ftimestamp = ts;
+  DecodeFrame();
+}
+
+void TAVPreviewDecoder::CloseFile() {
+  pSwsCtx.reset();
+  pFrame.reset();
+  pCodecCtx.reset();
+  ic.reset();
+  videoStream = -1;
+  FActive = false;
+  Ftimestamp = 0;
+}

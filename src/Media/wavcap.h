@@ -1,0 +1,17 @@
+#pragma once
+// "wavcap": an input format that records 16-bit PCM from the default ALSA
+// capture device and delivers it as packets with wall-clock timestamps.
+// One capture at a time in the process. The converter's worker reads it; an
+// ALSA capture thread of ours fills it.
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+constexpr const char* kWavCapFormatName = "wavcap";
+constexpr int kWavCapBufferBytes = 4096;
+
+// The input format to hand to avformat_open_input (options "sample_rate", "channels").
+const AVInputFormat* WavCapInputFormat();
+
+// ALSA device name used for capture ("default").
+constexpr const char* kWavCapDevice = "default";

@@ -1,0 +1,98 @@
+// The preview's decoding core against frames decoded by the ffmpeg CLI.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "Components/AVPreviewDecoder.h"
+#include "support/ConverterHarness.h"
+#include "support/Fixtures.h"
+
+namespace {
+
+using fixtures::ShellQuote;
+
+// The ffmpeg CLI's BGR24 decode of the frame at Seconds (key frame at or before it when KeyOnly).
+std::string CliFrame(const std::string& File, double Seconds) {
+  return fixtures::RunCommand("ffmpeg -v error -i " + ShellQuote(File) + " -vf select='gte(t\\," + std::to_string(Seconds) +
+                              ")' -frames:v 1 -f rawvideo -pix_fmt bgr24 -");
+}
+
+double MeanDifference(const std::vector<uint8_t>& A, const std::string& B) {
+  if (A.size() != B.size() || A.empty()) return 1e9;
+  double sum = 0;
+  for (size_t i = 0; i < A.size(); ++i) sum += std::abs(static_cast<int>(A[i]) - static_cast<unsigned char>(B[i]));
+  return sum / static_cast<double>(A.size());
+}
+
+TEST(PreviewDecoder, OddWidthPictureIsUprightAndUnsheared) {
+  harness::ErrorRecorder errors;
+  const std::string file = fixtures::Media("odd427x.mkv", "-f lavfi -i testsrc2=size=428x240:rate=25:duration=1 "
+                                                         "-vf crop=427:240:0:0:exact=1 -c:v ffv1 -pix_fmt yuv420p");
+  TAVPreviewDecoder p;
+  int pictures = 0;
+  p.OnPicture = [&pictures] { ++pictures; };
+  p.SetInputFile(file);
+  p.SetActive(true);
+  ASSERT_TRUE(p.Active());
+  EXPECT_EQ(pictures, 1);
+  EXPECT_EQ(p.Width(), 427);
+  EXPECT_EQ(p.Picture().size(), 427u * 240 * 3);
+  EXPECT_LT(MeanDifference(p.Picture(), CliFrame(file, 0)), 1.0);
+  EXPECT_TRUE(errors.Messages().empty());
+}
+
+TEST(PreviewDecoder, SeeksToTheKeyFrameBefore) {
+  harness::ErrorRecorder errors;
+  const std::string file = fixtures::Media("keyed_preview.mp4", "-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 "
+                                                                "-c:v libx264 -g 10 -keyint_min 10 -sc_threshold 0 -bf 0");
+  TAVPreviewDecoder p;
+  int pictures = 0;
+  p.OnPicture = [&pictures] { ++pictures; };
+  p.SetInputFile(file);
+  p.SetActive(true);
+  ASSERT_TRUE(p.Active());
+  EXPECT_NEAR(p.Duration(), 2.0, 0.05);
+  p.SetTimestamp(0.8);  // a key frame (every 10 frames = 0.4 s)
+  EXPECT_LT(MeanDifference(p.Picture(), CliFrame(file, 0.8)), 2.0);
+  p.SetTimestamp(1.0);  // not a key frame: the one at 0.8 s is shown
+  EXPECT_LT(MeanDifference(p.Picture(), CliFrame(file, 0.8)), 2.0);
+  EXPECT_GT(MeanDifference(p.Picture(), CliFrame(file, 1.0)), 0.5);
+  p.SetTimestamp(5.0);
+  EXPECT_EQ(errors.Messages(), std::vector<std::string>{"timestamp can not be large than stream duration!"});
+  EXPECT_EQ(pictures, 3);
+  p.SetActive(false);
+  EXPECT_FALSE(p.Active());
+  p.SetTimestamp(0.4);  // ignored while inactive
+  EXPECT_EQ(pictures, 3);
+  EXPECT_EQ(p.timestamp(), 0.0);
+}
+
+TEST(PreviewDecoder, StartTimeOfATransportStream) {
+  harness::ErrorRecorder errors;
+  const std::string file = fixtures::Media("start14.ts", "-f lavfi -i testsrc2=size=160x120:rate=25:duration=2 -c:v mpeg2video");
+  TAVPreviewDecoder p;
+  p.SetInputFile(file);
+  p.SetActive(true);
+  ASSERT_TRUE(p.Active());
+  // The transport stream starts at about 1.4 s, as ffprobe reads it.
+  const double start = std::atof(fixtures::Probe(file, "format=start_time").substr(11).c_str());
+  EXPECT_GT(start, 1.3);
+  EXPECT_NEAR(p.StartTime() / 1e6, start, 1e-6);
+  p.SetTimestamp(1.0);
+  EXPECT_NEAR(p.timestamp(), 1.0 + start, 1e-6);  // absolute: start time included
+  EXPECT_TRUE(errors.Messages().empty());
+}
+
+TEST(PreviewDecoder, AudioOnlyAndMissingFiles) {
+  harness::ErrorRecorder errors;
+  TAVPreviewDecoder p;
+  p.SetInputFile(fixtures::Media("tone_only.wav", "-f lavfi -i sine=duration=1 -c:a pcm_s16le"));
+  p.SetActive(true);
+  EXPECT_FALSE(p.Active());
+  EXPECT_TRUE(errors.Messages().empty());
+  p.SetInputFile("/nonexistent/file.avi");
+  EXPECT_EQ(errors.Messages(), std::vector<std::string>{"File:/nonexistent/file.avi does not exist!"});
+  EXPECT_NE(p.InputFile(), "/nonexistent/file.avi");
+}
+
+}  // namespace

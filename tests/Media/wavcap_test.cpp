@@ -1,0 +1,84 @@
+// "wavcap" capture: ALSA's file plugin stands in for a sound card (a test
+// configuration in a temporary HOME), and a missing card for no device.
+#include <gtest/gtest.h>
+#include <alsa/asoundlib.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "Media/wavcap.h"
+#include "support/ConverterHarness.h"
+#include "support/Fixtures.h"
+
+namespace {
+
+using fixtures::ShellQuote;
+
+// Points ALSA's default device at Config for the life of the object.
+class AlsaConfig {
+ public:
+  explicit AlsaConfig(const std::string& Config) : FHome(fixtures::TempDir("alsahome")) {
+    const char* old = std::getenv("HOME");
+    FOldHome = old ? old : "";
+    std::ofstream(FHome + "/.asoundrc") << Config;
+    setenv("HOME", FHome.c_str(), 1);
+    snd_config_update_free_global();
+  }
+  ~AlsaConfig() {
+    setenv("HOME", FOldHome.c_str(), 1);
+    snd_config_update_free_global();
+  }
+  const std::string& Home() const { return FHome; }
+
+ private:
+  std::string FHome, FOldHome;
+};
+
+TEST(WavCap, NeedsARateAndChannels) {
+  AVFormatContext* ic = nullptr;
+  AVDictionary* opts = nullptr;
+  av_dict_set(&opts, "sample_rate", "0", 0);
+  av_dict_set(&opts, "channels", "2", 0);
+  EXPECT_EQ(avformat_open_input(&ic, "capture", WavCapInputFormat(), &opts), -1);
+  av_dict_free(&opts);
+}
+
+TEST(WavCap, NoDeviceIsLoggedAndRefused) {
+  AlsaConfig alsa("pcm.!default { type hw card 99 }\n");
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  TAVConverter c;
+  harness::Events events;
+  events.Attach(c);
+  c.ConvertOptions().SetInputFormat("wavcap");
+  ASSERT_TRUE(harness::Run(c, loop, "capture", alsa.Home() + "/out.wav").Finished);
+  EXPECT_EQ(errors.Messages(), std::vector<std::string>{"Could not open file:-5!"});
+  bool logged = false;
+  for (const auto& l : events.Log) logged |= l.rfind("wave capture error:", 0) == 0;
+  EXPECT_TRUE(logged);
+}
+
+TEST(WavCap, ConversionHoldsTheCapturedSamples) {
+  const std::string dir = fixtures::TempDir("wavcap_feed");
+  const std::string raw = dir + "/in.raw";
+  fixtures::RunCommand("ffmpeg -v error -y -f lavfi -i sine=frequency=500:sample_rate=44100:duration=3 -ac 1 -f s16le " +
+                       ShellQuote(raw));
+  AlsaConfig alsa("pcm.!default { type file slave.pcm \"null\" file \"/dev/null\" infile \"" + raw +
+                  "\" format \"raw\" }\n");
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  TAVConverter c;
+  c.ConvertOptions().SetInputFormat("wavcap");
+  c.ConvertOptions().SetRecordingTime(1000000);
+  c.ConvertOptions().AudioOptions().SetEncoderAudioCodecName("pcm_s16le");
+  ASSERT_TRUE(harness::Run(c, loop, "capture", dir + "/out.wav").Finished);
+  EXPECT_TRUE(errors.Messages().empty()) << (errors.Messages().empty() ? "" : errors.Messages()[0]);
+  EXPECT_EQ(fixtures::Probe(dir + "/out.wav", "stream=sample_rate,channels"), "sample_rate=44100\nchannels=1\n");
+  // The first second of the output is the fed second, sample for sample.
+  const std::string ours = fixtures::RunCommand("ffmpeg -v error -i " + ShellQuote(dir + "/out.wav") +
+                                                " -t 1 -f s16le - | md5sum");
+  const std::string fed = fixtures::RunCommand("head -c 88200 " + ShellQuote(raw) + " | md5sum");
+  EXPECT_EQ(ours, fed);
+}
+
+}  // namespace
