@@ -1,7 +1,9 @@
 // Draws the main window and the dialogs into PNG files for the documentation.
 // Usage: QT_QPA_PLATFORM=offscreen quillbrook-screenshots OUTPUT_FOLDER
 // Uses a throw-away data folder so no user file is touched.
+#include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QEventLoop>
 #include <QDir>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -37,9 +39,17 @@ class TNoTasks : public TFormMainHost {
   void StopSelectedTasks() override {}
 };
 
+// Lets the windows settle and their enabling rules run, as they do when idle.
+void WaitIdle() {
+  QEventLoop loop;
+  QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
+                   &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
 bool Save(QWidget& Widget, const QString& Folder, const char* Name) {
   Widget.show();
-  QApplication::processEvents();
+  WaitIdle();
   const QString path = Folder + QLatin1Char('/') + QLatin1String(Name);
   if (!Widget.grab().save(path, "PNG")) {
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -54,7 +64,7 @@ bool SavePicker(const QString& Folder, TPersistentManager& Database) {
   TDatabaseCategorySource source(Database);
   TConvertedNode child;
   child.Category = "手机视频";
-  child.Folder = QDir::homePath().toStdString() + "/Conversion/Phone";
+  child.Folder = "/home/user/Conversion/Phone";
   Database.NewCategory(child, TConvertedNode::kRootCategoryId);
 
   QWidget frame;
@@ -65,7 +75,7 @@ bool SavePicker(const QString& Folder, TPersistentManager& Database) {
   frame.show();
   picker.DropDown();
   picker.PopupTree()->Tree()->expandAll();
-  QApplication::processEvents();
+  WaitIdle();
   QPixmap field = picker.grab();
   QPixmap dropDown = picker.PopupTree()->grab();
   QPixmap both(kPickerWidth, field.height() + dropDown.height());
@@ -94,7 +104,8 @@ int main(int argc, char** argv) {
   QDir().mkpath(folder);
 
   TAVConfiguration configuration;
-  configuration.SetOutputFolder(QDir::homePath().toStdString() + "/Conversion");
+  // A neutral folder, so the pictures do not show the building account.
+  configuration.SetOutputFolder("/home/user/Conversion");
   TNoTasks host;
   TFormMain form(host, configuration);
   form.setWindowState(Qt::WindowNoState);
