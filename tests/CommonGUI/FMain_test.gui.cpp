@@ -77,7 +77,7 @@ class FormMainTest : public ::testing::Test {
   TAVConfiguration Config;
 };
 
-TEST_F(FormMainTest, WindowToolbarAndBannerAreLaidOutAsSpecified) {
+TEST_F(FormMainTest, WindowToolbarBannerAndAreasAreLaidOut) {
   TFormMain form(Host, Config);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("zuDIVidizavo - Quillbrook AVI Video Converter"));
   EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
