@@ -49,7 +49,9 @@ void ExpectItems(const QList<QAction*>& Actions, const std::vector<TCaption>& Ex
   for (size_t i = 0; i < items.size(); ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(items[i].Separator, Expected[i].Separator);
-    if (!Expected[i].Separator) EXPECT_EQ(items[i].Text, Expected[i].Text);
+    if (!Expected[i].Separator) {
+      EXPECT_EQ(items[i].Text, Expected[i].Text);
+    }
     EXPECT_EQ(items[i].Visible, Expected[i].Visible);
   }
 }
