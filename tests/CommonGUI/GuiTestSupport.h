@@ -1,0 +1,83 @@
+#pragma once
+// Helpers for driving the real widgets on the offscreen platform.
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+#include <ostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "CommonGUI/ApplicationErrors.gui.h"
+#include "CommonGUI/FMain.gui.h"
+#include "CommonGUI/SharedDialogs.gui.h"
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& Text, std::ostream* Out) { *Out << '"' << Text.toStdString() << '"'; }
+inline void PrintTo(const QStringList& List, std::ostream* Out) {
+  *Out << '{';
+  for (const QString& Text : List) *Out << '"' << Text.toStdString() << "\" ";
+  *Out << '}';
+}
+
+namespace gui {
+
+// Runs the event loop until the application is idle, after the enabling
+// rules have run.
+void WaitIdle();
+
+// Drive runs on the next modal window once it is shown (within the modal
+// loop of the exec() that follows).
+void OnModal(std::function<void(QWidget* Modal)> Drive);
+
+// A fresh application data folder for this test ($XDG_DATA_HOME).
+std::string FreshDataFolder();
+
+// The task list and converting category as the main window sees them.
+class TRecordingHost : public TFormMainHost {
+ public:
+  std::optional<TAVTaskStatus> Current;
+  std::vector<TAVTaskStatus> Selected;
+  std::vector<std::string> Calls;  // "resume", "start", "pause", "stop", "add:<file>", "views"
+  std::function<void()> OnLoadViews;
+  std::function<void()> OnStart;
+
+  std::optional<TAVTaskStatus> CurrentTaskStatus() const override { return Current; }
+  std::vector<TAVTaskStatus> SelectedTaskStatuses() const override { return Selected; }
+  void LoadViews(TFormMain&) override;
+  void AddConversion(const std::string& FileName) override { Calls.push_back("add:" + FileName); }
+  void ResumeCurrentTask() override { Calls.push_back("resume"); }
+  void StartCurrentTask() override;
+  void PauseCurrentTask() override { Calls.push_back("pause"); }
+  void StopSelectedTasks() override { Calls.push_back("stop"); }
+};
+
+// Records the shell calls and answers questions, for the scope of a test.
+class TRecordingShell {
+ public:
+  TRecordingShell();
+  ~TRecordingShell();
+  QStringList Opened;
+  QStringList Started;  // "program|folder"
+  QStringList Questions;
+  bool Answer = true;
+
+ private:
+  TShellServices FPrevious;
+};
+
+// Records the general error display, for the scope of a test.
+class TRecordingErrors {
+ public:
+  TRecordingErrors();
+  ~TRecordingErrors();
+  QStringList Titles;
+  QStringList Texts;
+
+ private:
+  TApplicationErrorHandler FPrevious;
+};
+
+}  // namespace gui
