@@ -141,7 +141,7 @@ class TConvertJob {
   void MapStreams();
   void PrepareStream(TOutputStream& Ost);
   void PrepareCopy(TOutputStream& Ost, TInputStream& Ist);
-  void PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist, int Position);
+  void PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist);
   void PrepareTwoPass(TOutputStream& Ost, int Position);
   void OpenEncoders();
   void OpenDecoders();
@@ -158,6 +158,8 @@ class TConvertJob {
   void DrainEncoders(int Index);
   void UpdateReport(bool Final);
   void ApplyVolume(AVFrame* Frame) const;
+  // Rate emulation: sleeps until the stream's current time is due.
+  void WaitForRateEmulation(const TInputStream& Ist) const;
   // encoding and muxing
   void WriteAudio(TOutputStream& Ost, TInputStream& Ist, const AVFrame* Frame);
   void EncodeAudioFrames(TOutputStream& Ost, bool Flush);

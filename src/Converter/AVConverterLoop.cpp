@@ -235,12 +235,14 @@ void TConvertJob::RunLoop() {
   for (auto& ost : FOutputStreams) ost->Graph.reset();
 }
 
+void TConvertJob::WaitForRateEmulation(const TInputStream& Ist) const {
+  if (!FOptions.RateEmu()) return;
+  const int64_t elapsed = av_gettime() - Ist.RateEmuStart;
+  if (Ist.Pts > elapsed) std::this_thread::sleep_for(std::chrono::milliseconds((Ist.Pts - elapsed) / 1000));
+}
+
 void TConvertJob::HandleFrame(TInputStream& Ist, int Index, AVFrame* Frame) {
-  if (FOptions.RateEmu()) {
-    const int64_t due = Ist.Pts;
-    const int64_t elapsed = av_gettime() - Ist.RateEmuStart;
-    if (due > elapsed) std::this_thread::sleep_for(std::chrono::milliseconds((due - elapsed) / 1000));
-  }
+  WaitForRateEmulation(Ist);
   for (auto& p : FOutputStreams) {
     TOutputStream& ost = *p;
     if (ost.SourceIndex != Index || !ost.EncodingNeeded) continue;
@@ -249,10 +251,7 @@ void TConvertJob::HandleFrame(TInputStream& Ist, int Index, AVFrame* Frame) {
 }
 
 void TConvertJob::HandleVideoFrame(TInputStream& Ist, int Index, AVFrame* Frame) {
-  if (FOptions.RateEmu()) {
-    const int64_t elapsed = av_gettime() - Ist.RateEmuStart;
-    if (Ist.Pts > elapsed) std::this_thread::sleep_for(std::chrono::milliseconds((Ist.Pts - elapsed) / 1000));
-  }
+  WaitForRateEmulation(Ist);
   ff::FramePtr pulled = ff::MakeFrame();
   for (auto& p : FOutputStreams) {
     TOutputStream& ost = *p;

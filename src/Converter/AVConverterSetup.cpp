@@ -140,7 +140,7 @@ void TConvertJob::PrepareCopy(TOutputStream& Ost, TInputStream& Ist) {
   }
 }
 
-void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist, int Position) {
+void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist) {
   AVCodecContext* enc = Ost.Enc.get();
   const AVCodecContext* dec = Ist.Dec.get();
   const TVideoOptions& video = FOptions.VideoOptions();
@@ -197,7 +197,6 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist, int 
     throw Exception("Error opening filters!");
   enc->width = Ost.Graph->OutputWidth();
   enc->height = Ost.Graph->OutputHeight();
-  (void)Position;
 }
 
 void TConvertJob::PrepareTwoPass(TOutputStream& Ost, int Position) {
@@ -265,7 +264,7 @@ void TConvertJob::PrepareStream(TOutputStream& Ost) {
       PrepareSubtitleEncode(Ost, ist);
       break;
     case AVMEDIA_TYPE_VIDEO:
-      PrepareVideoEncode(Ost, ist, 0);
+      PrepareVideoEncode(Ost, ist);
       break;
     default:
       throw Exception("unknown codec type");
