@@ -1,6 +1,9 @@
 #include "CommonGUI/SharedDialogs.gui.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QUrl>
@@ -44,6 +47,27 @@ void ShellStart(const QString& Program, const QString& Folder) {
     return;
   }
   QProcess::startDetached(Program, {}, Folder);
+}
+
+void OpenFolderInExplorer(const QString& Folder, bool) {
+  if (gServices.Explore) {
+    gServices.Explore(Folder, false);
+    return;
+  }
+  QDesktopServices::openUrl(QUrl::fromLocalFile(Folder));
+}
+
+void ShowFileInExplorer(const QString& FileName, bool Tree) {
+  if (gServices.Explore) {
+    gServices.Explore(FileName, true);
+    return;
+  }
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+      QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
+  call << QStringList{QUrl::fromLocalFile(FileName).toString()} << QString();
+  const QDBusMessage reply = QDBusConnection::sessionBus().call(call);
+  if (reply.type() != QDBusMessage::ReplyMessage) OpenFolderInExplorer(QFileInfo(FileName).absolutePath(), Tree);
 }
 
 void InstallErrorMessageBox() {

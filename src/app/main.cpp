@@ -1,32 +1,13 @@
 // quillbrook: the Qt 6 desktop application.
-#include <optional>
-
 #include "Common/CConfiguration.h"
 #include "CommonGUI/AppIdentity.h"
 #include "CommonGUI/ApplicationErrors.gui.h"
+#include "CommonGUI/DModule.gui.h"
 #include "CommonGUI/FMain.gui.h"
+#include "CommonGUI/FMainViews.gui.h"
 #include "CommonGUI/QtMainThreadDispatcher.gui.h"
 #include "CommonGUI/SharedDialogs.gui.h"
 #include "Converter/avlib.h"
-
-namespace {
-
-// The main window's host until the task views are placed in it: the task
-// list shows no task, so the task actions stay disabled, and no wizard exists
-// yet to add a conversion.
-class TWindowWithoutTaskViews : public TFormMainHost {
- public:
-  std::optional<TAVTaskStatus> CurrentTaskStatus() const override { return std::nullopt; }
-  std::vector<TAVTaskStatus> SelectedTaskStatuses() const override { return {}; }
-  void LoadViews(TFormMain&) override {}
-  void AddConversion(const std::string&) override {}
-  void ResumeCurrentTask() override {}
-  void StartCurrentTask() override {}
-  void PauseCurrentTask() override {}
-  void StopSelectedTasks() override {}
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   TApplication app(argc, argv);
@@ -37,10 +18,15 @@ int main(int argc, char** argv) {
   // Each start-up step that fails is reported and the next one runs.
   Guarded([] { Configuration().Load(); });
   LoadMediaLibrary();
-  TWindowWithoutTaskViews host;
-  TFormMain form(host, Configuration());
-  form.show();
-  const int rc = app.exec();
+  int rc = 0;
+  {
+    TdmGlobal module(Configuration());
+    TMainWindowViews views(module, nullptr);
+    TFormMain form(views, Configuration());
+    form.show();
+    rc = app.exec();
+    views.ReleaseTasks();
+  }
   Guarded([] { Configuration().Save(); });
   UnloadMediaLibrary();
   return rc;

@@ -3,6 +3,8 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEventLoop>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -57,6 +59,9 @@ TRecordingShell::TRecordingShell() {
       },
       [this](const QString& Target) { Opened << Target; },
       [this](const QString& Program, const QString& Folder) { Started << Program + "|" + Folder; },
+      [this](const QString& Path, bool SelectFile) {
+        Explored << (SelectFile ? QStringLiteral("select:") : QStringLiteral("folder:")) + Path;
+      },
   });
 }
 
@@ -70,5 +75,61 @@ TRecordingErrors::TRecordingErrors() {
 }
 
 TRecordingErrors::~TRecordingErrors() { SetApplicationErrorHandler(FPrevious); }
+
+TRunningApp::TRunningApp(TConversionWizard Wizard) {
+  Config.Load();
+  Module = std::make_unique<TdmGlobal>(Config);
+  TaskModel().PowerOff = [this] { ++PowerOffs; };
+  Views = std::make_unique<TMainWindowViews>(*Module, std::move(Wizard));
+  Form = std::make_unique<TFormMain>(*Views, Config);
+  Form->setWindowState(Qt::WindowNoState);
+  Form->show();
+  WaitIdle();
+}
+
+TRunningApp::~TRunningApp() {
+  Views->ReleaseTasks();
+  Form.reset();
+  Views.reset();
+  Module.reset();
+  Config.Save();
+}
+
+bool WaitUntil(const std::function<bool()>& Done, int TimeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  constexpr int kSliceMs = 20;
+  while (!Done()) {
+    if (clock.elapsed() > TimeoutMs) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, kSliceMs);
+    QThread::msleep(1);
+  }
+  return true;
+}
+
+TNextModal::TNextModal(std::function<void(QWidget* Modal)> Drive, int TimeoutMs) {
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  auto poll = std::make_shared<std::function<void()>>();
+  *poll = [poll, clock, Drive = std::move(Drive), shown = FShown, TimeoutMs] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      *shown = true;
+      Drive(modal);
+      *poll = nullptr;  // breaks the cycle
+      return;
+    }
+    if (clock->elapsed() > TimeoutMs) {
+      *poll = nullptr;
+      return;
+    }
+    QTimer::singleShot(1, qApp, [poll] {
+      // A copy runs, so clearing *poll inside does not destroy the running closure.
+      if (auto step = *poll) step();
+    });
+  };
+  QTimer::singleShot(0, qApp, [poll] {
+    if (auto step = *poll) step();
+  });
+}
 
 }  // namespace gui

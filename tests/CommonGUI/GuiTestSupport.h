@@ -5,13 +5,17 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "CommonGUI/ApplicationErrors.gui.h"
+#include "Common/CConfiguration.h"
+#include "CommonGUI/DModule.gui.h"
 #include "CommonGUI/FMain.gui.h"
+#include "CommonGUI/FMainViews.gui.h"
 #include "CommonGUI/SharedDialogs.gui.h"
 
 // Readable failure messages for Qt strings.
@@ -62,6 +66,7 @@ class TRecordingShell {
   QStringList Opened;
   QStringList Started;  // "program|folder"
   QStringList Questions;
+  QStringList Explored;  // "folder:<path>" or "select:<path>"
   bool Answer = true;
 
  private:
@@ -78,6 +83,35 @@ class TRecordingErrors {
 
  private:
   TApplicationErrorHandler FPrevious;
+};
+
+// The application as main() builds it: the data module, the task views and
+// the main window over the configuration of the test's data folder. Power-off
+// is recorded, never done.
+class TRunningApp {
+ public:
+  explicit TRunningApp(TConversionWizard Wizard = nullptr);
+  // What the program does at exit: tasks released, configuration saved.
+  ~TRunningApp();
+  TAVConfiguration Config;
+  std::unique_ptr<TdmGlobal> Module;
+  std::unique_ptr<TMainWindowViews> Views;
+  std::unique_ptr<TFormMain> Form;
+  int PowerOffs = 0;
+};
+
+// Runs the event loop until Done or TimeoutMs pass; true when Done.
+bool WaitUntil(const std::function<bool()>& Done, int TimeoutMs = 120000);
+
+// Runs Drive on the modal window that shows within the next TimeoutMs (a
+// dialog opened by the code that runs next); Shown tells whether one did.
+class TNextModal {
+ public:
+  explicit TNextModal(std::function<void(QWidget* Modal)> Drive, int TimeoutMs = 5000);
+  bool Shown() const { return *FShown; }
+
+ private:
+  std::shared_ptr<bool> FShown = std::make_shared<bool>(false);
 };
 
 }  // namespace gui

@@ -1,0 +1,100 @@
+#include "CommonGUI/FList.gui.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "CommonGUI/AVNodes.h"
+#include "CommonGUI/FDelete.gui.h"
+#include "CommonGUI/FMainRules.h"
+#include "CommonGUI/ImageLists.gui.h"
+#include "CommonGUI/TaskListModel.gui.h"
+
+TFrameList::TFrameList(QWidget* Parent) : QWidget(Parent) {
+  setObjectName(QStringLiteral("FrameList"));
+  FModel = new TTaskListModel(this);
+  lvTasks = new QTreeView;
+  lvTasks->setObjectName(QStringLiteral("lvTasks"));
+  lvTasks->setRootIsDecorated(false);
+  lvTasks->setItemsExpandable(false);
+  lvTasks->setUniformRowHeights(true);
+  lvTasks->setAllColumnsShowFocus(true);
+  lvTasks->setSelectionBehavior(QAbstractItemView::SelectRows);
+  lvTasks->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  lvTasks->setIconSize(QSize(kSmallImageSize, kSmallImageSize));
+  lvTasks->setContextMenuPolicy(Qt::CustomContextMenu);
+  lvTasks->setModel(FModel);
+  lvTasks->header()->setSectionsMovable(true);
+  lvTasks->header()->setSectionResizeMode(QHeaderView::Interactive);
+  lvTasks->header()->setStretchLastSection(false);
+  FModel->SetSelectionModel(lvTasks->selectionModel());
+  lvTasks->installEventFilter(this);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(lvTasks);
+
+  connect(FModel, &TTaskListModel::ColumnsChanged, this, &TFrameList::ApplyColumnWidths);
+  connect(lvTasks->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+          [this](const QModelIndex& Current) {
+            if (TNodeObject* object = FModel->ObjectAt(Current.row())) emit TaskChanged(object);
+          });
+  connect(lvTasks, &QWidget::customContextMenuRequested, this, [this](const QPoint& At) {
+    if (FTaskMenu) FTaskMenu->popup(lvTasks->viewport()->mapToGlobal(At));
+  });
+}
+
+void TFrameList::ApplyColumnWidths() {
+  for (int c = 0; c < FModel->columnCount(); ++c) lvTasks->setColumnWidth(c, FModel->ColumnWidth(c));
+}
+
+void TFrameList::ShowNode(TNodeObject& Node) { Node.LoadTaskList(*FModel); }
+
+TAVTask* TFrameList::CurrentTask() const {
+  const QModelIndex current = lvTasks->selectionModel()->currentIndex();
+  return current.isValid() ? dynamic_cast<TAVTask*>(FModel->ObjectAt(current.row())) : nullptr;
+}
+
+std::vector<TAVTask*> TFrameList::SelectedTasks() const {
+  std::vector<int> rows;
+  for (const QModelIndex& index : lvTasks->selectionModel()->selectedRows()) rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  std::vector<TAVTask*> tasks;
+  for (int row : rows) {
+    if (auto* task = dynamic_cast<TAVTask*>(FModel->ObjectAt(row))) tasks.push_back(task);
+  }
+  return tasks;
+}
+
+int TFrameList::SelectedCount() const { return static_cast<int>(lvTasks->selectionModel()->selectedRows().size()); }
+
+void TFrameList::StopSelected() {
+  for (TAVTask* task : SelectedTasks()) {
+    if (IsStoppable(task->Status())) task->Stop();
+  }
+}
+
+void TFrameList::DeleteSelected() {
+  bool deleteSource = false;
+  bool deleteTarget = false;
+  if (!ExecuteDeleteDialog(deleteSource, deleteTarget, this)) return;
+  // Taken before the first deletion: a deleted task's row goes, and with it
+  // the rows' positions, but the other tasks live on.
+  for (TAVTask* task : SelectedTasks()) {
+    if (IsStoppable(task->Status())) task->Stop();
+    else task->Delete(deleteSource, deleteTarget);
+  }
+}
+
+bool TFrameList::eventFilter(QObject* Watched, QEvent* Event) {
+  if (Watched == lvTasks && Event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Delete) {
+    if (SelectedCount() > 0) DeleteSelected();
+    return true;
+  }
+  return QWidget::eventFilter(Watched, Event);
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The task list: the tasks of the selected category, several rows selectable,
+// columns movable and resizable, the task menu as context menu. Main thread.
+#include <QWidget>
+
+#include <vector>
+
+class QMenu;
+class QTreeView;
+class TAVTask;
+class TNodeObject;
+class TTaskListModel;
+
+class TFrameList : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TFrameList(QWidget* Parent = nullptr);
+
+  // Shows Node's tasks (the node fills the list).
+  void ShowNode(TNodeObject& Node);
+  // The task of the focused row, or nullptr.
+  TAVTask* CurrentTask() const;
+  // The tasks of the selected rows, top to bottom.
+  std::vector<TAVTask*> SelectedTasks() const;
+  int SelectedCount() const;
+  // Stop of every selected task that is running or paused.
+  void StopSelected();
+  // The delete dialog; when confirmed, running and paused tasks are stopped,
+  // the others deleted with the dialog's choices.
+  void DeleteSelected();
+  // The context menu of the rows (the data module's task menu); not owned.
+  void SetTaskMenu(QMenu* Menu) { FTaskMenu = Menu; }
+
+  QTreeView* View() const { return lvTasks; }
+  TTaskListModel& Model() const { return *FModel; }
+
+ signals:
+  // The focused row changed to a row with an object.
+  void TaskChanged(TNodeObject* Task);
+
+ protected:
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+ private:
+  void ApplyColumnWidths();
+
+  TTaskListModel* FModel;
+  QTreeView* lvTasks;
+  QMenu* FTaskMenu = nullptr;
+};
