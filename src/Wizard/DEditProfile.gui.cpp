@@ -41,6 +41,10 @@ TFormEditProfile::TFormEditProfile(TAVProfileList& Catalogue, std::string Profil
   for (const std::string& category : FCatalogue.Categories) lvCategories->addItem(QString::fromStdString(category));
   lvProfiles = new QListWidget;
   lvProfiles->setObjectName(QStringLiteral("lvProfiles"));
+  // Nothing is selected until the user clicks (a view would otherwise make
+  // its first row current when it gets the focus).
+  lvCategories->setCurrentIndex(QModelIndex());
+  lvProfiles->setCurrentIndex(QModelIndex());
 
   auto* toolbar = new QToolBar;
   toolbar->setObjectName(QStringLiteral("tbProfiles"));
