@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -20,6 +21,14 @@
 #include "CommonGUI/CCategoryDlg.gui.h"
 #include "CommonGUI/FMain.gui.h"
 #include "Components/VirtualTreeEdit.gui.h"
+#include "Converter/AVProfile.h"
+#include "Converter/AVProfileCatalogue.h"
+#include "Wizard/DEditProfile.gui.h"
+#include "Wizard/FLogo.gui.h"
+#include "Wizard/FOverlayText.gui.h"
+#include "Wizard/FStdFilter.gui.h"
+#include "Wizard/FSubtitle.gui.h"
+#include "Wizard/FilterColorList.gui.h"
 
 namespace {
 
@@ -89,6 +98,74 @@ bool SavePicker(const QString& Folder, TPersistentManager& Database) {
   return both.save(path, "PNG");
 }
 
+// The four filter dialogs filled as a user would fill them. The files they
+// name exist (in a fixed scratch folder) so that their confirm buttons show enabled.
+bool SaveFilterDialogs(const QString& Folder) {
+  const QString files = QDir::tempPath() + QStringLiteral("/quillbrook-screenshots");
+  QDir().mkpath(files);
+  auto existing = [&files](const char* Name) {
+    const QString path = files + QLatin1Char('/') + QLatin1String(Name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    return path.toStdString();
+  };
+
+  TVideoStdFilter standard;
+  standard.SetVerticalFilp(true);
+  standard.SetRotate(true);
+  standard.SetDegree(90);
+  standard.SetDrawBox(true);
+  standard.SetBX(16);
+  standard.SetBY(16);
+  standard.SetBWidth(320);
+  standard.SetBHeight(40);
+  standard.SetBColor("Red");
+  TFormStdFilter standardForm;
+  standardForm.Load(standard);
+  bool ok = Save(standardForm, Folder, "filter-standard.png");
+
+  TSubtitleFilter subtitles;
+  subtitles.SetSubtitleFile(existing("movie.srt"));
+  subtitles.SetFontFile(existing("wqy-microhei.ttf"));
+  subtitles.SetFontColor(clYellow);
+  subtitles.SetCodePage("GB18030");
+  TFormSubtitleFilter subtitleForm;
+  subtitleForm.Load(subtitles);
+  ok = Save(subtitleForm, Folder, "filter-subtitle.png") && ok;
+
+  TOverlayTextFilter text;
+  text.SetText("Quillbrook\r\n\xE6\xB0\xB4\xE5\x8D\xB0\xE6\x96\x87\xE5\xAD\x97\r\n");
+  text.SetFontFile(existing("wqy-microhei.ttf"));
+  text.SetFontSize(32);
+  text.SetX(10);
+  text.SetY(10);
+  text.SetFontColor(clYellow);
+  text.SetBgColor(clBlue);
+  TFormTextFilter textForm;
+  textForm.Load(text);
+  ok = Save(textForm, Folder, "filter-text.png") && ok;
+
+  TLogoFilter logo;
+  logo.SetX(20);
+  logo.SetY(20);
+  logo.SetLogoFile(existing("logo.png"));
+  TFormLogoFilter logoForm;
+  logoForm.Load(logo);
+  ok = Save(logoForm, Folder, "filter-logo.png") && ok;
+
+  QDir(files).removeRecursively();
+  return ok;
+}
+
+// The profile editor on the built-in catalogue; it never saves here.
+bool SaveProfileEditor(const QString& Folder) {
+  TAVProfileList catalogue;
+  BuildProfileCatalogue(catalogue);
+  TFormEditProfile editor(catalogue, std::string());
+  editor.SetCurrentProfile(catalogue.FindByDescription("MPEG-4 AVC"));
+  return Save(editor, Folder, "profile-editor.png");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -132,5 +209,7 @@ int main(int argc, char** argv) {
   TPersistentManager database(TAVConfiguration::GetAppDataFolder() + kDatabaseFileName,
                               configuration.OutputFolder());
   ok = SavePicker(folder, database) && ok;
+  ok = SaveFilterDialogs(folder) && ok;
+  ok = SaveProfileEditor(folder) && ok;
   return ok ? 0 : 1;
 }
