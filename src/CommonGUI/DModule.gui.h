@@ -44,6 +44,7 @@ class TdmGlobal : public QObject {
   // nullptr when the database could not be opened.
   TPersistentManager* Database() const { return FDatabase.get(); }
   std::string ProfilesFileName() const;
+  const TAVConfiguration& Configuration() const { return FConfiguration; }
 
   // The views the menus act on (the main window's); not owned.
   void SetViews(TFrameExplorer* Explorer, TFrameList* List);

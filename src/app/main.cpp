@@ -8,6 +8,8 @@
 #include "CommonGUI/QtMainThreadDispatcher.gui.h"
 #include "CommonGUI/SharedDialogs.gui.h"
 #include "Converter/avlib.h"
+#include "Wizard/FNewConversion.gui.h"
+#include "Wizard/FilterDialogs.gui.h"
 
 int main(int argc, char** argv) {
   TApplication app(argc, argv);
@@ -15,14 +17,19 @@ int main(int argc, char** argv) {
   TQtMainThreadDispatcher dispatcher;
   SetMainThreadDispatcher(&dispatcher);
   InstallErrorMessageBox();
+  auto filterDialogs = InstallFilterDialogs();
   // Each start-up step that fails is reported and the next one runs.
   Guarded([] { Configuration().Load(); });
   LoadMediaLibrary();
   int rc = 0;
   {
     TdmGlobal module(Configuration());
-    TMainWindowViews views(module, nullptr);
+    TFormMain* window = nullptr;
+    TMainWindowViews views(module, [&window](const std::string& FileName) {
+      return ExecuteNewConversion(FileName, window);
+    });
     TFormMain form(views, Configuration());
+    window = &form;
     form.show();
     rc = app.exec();
     views.ReleaseTasks();

@@ -1,0 +1,152 @@
+#pragma once
+// The conversion wizard ("转换向导"): source, category, profile, target and
+// trim range on the first page, the video filters on the second; finishing
+// returns the conversion settings. Its own converter cnvAV is never started:
+// it only holds the options. Main thread.
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Converter/AVConverter.h"
+#include "Wizard/WizardRules.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QSlider;
+class QStackedWidget;
+class QTimer;
+class QToolButton;
+class TAVConfiguration;
+class TAVFilter;
+class TAVPreview;
+class TAVProfile;
+class TAVProfileList;
+class TCategorySource;
+class TConversionSettings;
+class TVirtualTreeEdit;
+
+// The source field's browse filter.
+inline constexpr const char* kSourceFileFilter =
+    "Video Files(*.flv;*.wmv;*.mp4;*.avi;*.mkv;*.mpg;*.mpeg)|*.flv;*.wmv;*.mp4;*.avi;*.mkv;*.mpg;*.mpeg|"
+    "Audio Files (*.wav;*.mp3)|*.wav;*.mp3|Picture Files(*.bmp;*.jpg)|*.bmp;*.jpg|All Files(*.*)|*.*";
+// How often the buttons follow the fields.
+inline constexpr int kWizardUpdateMs = 300;
+
+class TFormNewConversion : public QDialog {
+  Q_OBJECT
+ public:
+  // Catalogue: the profiles offered (and edited through the profile editor,
+  // which saves to ProfilesFile). Categories: where the category picker reads
+  // the tree; not owned.
+  TFormNewConversion(TAVProfileList& Catalogue, TCategorySource* Categories, const TAVConfiguration& Configuration,
+                     std::string ProfilesFile, QWidget* Parent = nullptr);
+  ~TFormNewConversion() override;
+
+  // The source field, set by the caller (a dropped name: not probed).
+  void SetSourceFile(const QString& FileName);
+  QString SourceFile() const;
+  // What the browse dialog's choice goes through: the file is probed and must
+  // have a video or an audio stream, else "Invalid Video/Audio File" and the
+  // field keeps its name. True when accepted.
+  bool AcceptBrowsedSource(const QString& FileName);
+  QString TargetFile() const;
+
+  // The source exists, the target is not blank and a profile is chosen.
+  bool CanFinish() const;
+  // The enabling rules (run by the 300 ms timer).
+  void UpdateControls();
+  // The filter list's chain text.
+  std::string BuildFilterText() const;
+  // A new settings record of the wizard's choices.
+  std::unique_ptr<TConversionSettings> GetConversionSettings() const;
+  TAVProfile* Profile() const;
+  TAVConverter& Converter() { return cnvAV; }
+  const TTrimRange& Range() const { return FRange; }
+  // Adds an entry for Filter (the list takes it) as a confirmed creation does.
+  void AddFilter(std::unique_ptr<TAVFilter> Filter);
+  int FilterCount() const;
+  // Shows page 0 (source) or 1 (filters).
+  void ShowPage(int Page);
+  int CurrentPage() const;
+
+  // Controls, for the tests and the pictures.
+  QLabel* lblTitle;
+  QLineEdit* edtSource;
+  QToolButton* btnBrowseSource;
+  TVirtualTreeEdit* FCategoryEdit;
+  QComboBox* cbCategories;
+  QComboBox* cbProfiles;
+  QToolButton* btnEditProfile;
+  QLineEdit* edtTarget;
+  QToolButton* btnBrowseTarget;
+  QLabel* lblFrameSize;
+  QLabel* lblVideoEncoder;
+  QLabel* lblFrameRate;
+  QLabel* lblVideoBitrate;
+  QLabel* lblSampleRate;
+  QLabel* lblAudioEncoder;
+  QLabel* lblChannels;
+  QLabel* lblAudioBitrate;
+  TAVPreview* avPreview;
+  QSlider* tbRange;
+  QLabel* lblDuration;
+  QLabel* lblStart;
+  QLabel* lblEnd;
+  QPushButton* btnSetStart;
+  QPushButton* btnSetEnd;
+  QToolButton* btnNewFilter;
+  QToolButton* btnEditFilter;
+  QToolButton* btnDeleteFilter;
+  QListWidget* lvFilters;
+  QPushButton* btnBack;
+  QPushButton* btnNext;
+  QPushButton* btnFinish;
+  QPushButton* btnCancel;
+  QTimer* tmrUpdate;
+
+ private:
+  QWidget* CreateSourcePage();
+  QWidget* CreateProfileInfo();
+  QWidget* CreateRangeRow();
+  QWidget* CreateFilterPage();
+  void FillCategories();
+  void cbCategoriesChange();
+  void cbProfilesChange();
+  void edtSourceChange();
+  void CategoryEditChange();
+  void tbRangeChange(int Position);
+  void btnSetStartClick();
+  void btnSetEndClick();
+  void btnBrowseSourceClick();
+  void btnBrowseTargetClick();
+  void btnEditProfileClick();
+  // Selects Profile's category (refilling the profile list) and then Profile.
+  void ChooseProfile(TAVProfile* Profile);
+  void NewFilter(std::unique_ptr<TAVFilter> Filter);
+  void EditFilter();
+  void DeleteFilter();
+  void Finish();
+  void ApplyProfileToOptions();
+
+  TAVProfileList& FCatalogue;
+  const TAVConfiguration& FConfiguration;
+  const std::string FProfilesFile;
+  TAVConverter cnvAV;
+  TTrimRange FRange;
+  QStackedWidget* FPages;
+  // The profile of each entry of cbProfiles.
+  std::vector<TAVProfile*> FProfiles;
+  // The descriptor of each entry of lvFilters, in list order.
+  std::vector<std::unique_ptr<TAVFilter>> FFilters;
+};
+
+// Runs the wizard with FileName preset in the source field (empty for none)
+// over the data module's catalogue and database; the settings when it was
+// finished, nullptr when cancelled.
+std::unique_ptr<TConversionSettings> ExecuteNewConversion(const std::string& FileName, QWidget* Parent = nullptr);

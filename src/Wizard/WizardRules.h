@@ -1,0 +1,31 @@
+#pragma once
+// The conversion wizard's rules that need no window: target names and the
+// trim range. Main thread.
+#include <cstdint>
+#include <string>
+
+class TAVConvertOptions;
+
+// FileName with everything from the last "." of its name part replaced by
+// Extension (".avi", "%1d.bmp"); a name without "." gets Extension appended.
+std::string ReplaceExtension(const std::string& FileName, const std::string& Extension);
+// Folder (a "/" added when missing) followed by the name part of Target.
+std::string RerootTarget(const std::string& Folder, const std::string& Target);
+// A position in milliseconds as whole seconds (rounded half to even) in the
+// "%d:%d:%d" form.
+std::string RangeLabel(int64_t Milliseconds);
+
+// The track bar's selection in milliseconds of the source, and what setting
+// its points writes into the options (microseconds, 64-bit arithmetic). The
+// points are not ordered: an end before the start gives a negative length.
+struct TTrimRange {
+  int64_t SelStart = 0;
+  int64_t SelEnd = 0;
+  // "设置开始点" at Position.
+  void SetStart(int64_t Position, TAVConvertOptions& Options);
+  // "设置结束点" at Position.
+  void SetEnd(int64_t Position, TAVConvertOptions& Options);
+};
+
+// What RecordingTime is set to when the wizard starts: to the end of the source.
+inline constexpr int64_t kRecordWholeSource = INT64_MAX;
