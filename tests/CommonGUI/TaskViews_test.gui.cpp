@@ -52,14 +52,12 @@ std::string Sql(const std::string& Query) {
 }
 
 std::unique_ptr<TConversionSettings> Settings(const std::string& Source, const std::string& Target,
-                                              bool RealTime = false, int32_t Category = 1) {
+                                              int32_t Category = 1) {
   auto s = std::make_unique<TConversionSettings>();
   s->SourceFile = Source;
   s->TargetFile = Target;
   s->Profile = "AVI";
   s->CategoryId = Category;
-  // Real-time reading keeps a long conversion running while the test looks at it.
-  s->ConvertOptions().SetRateEmu(RealTime);
   return s;
 }
 
@@ -77,10 +75,10 @@ class TaskViewsTest : public ::testing::Test {
   // Stores an interrupted task (converting) or a finished one in Category,
   // as an earlier run would have left them.
   void SeedTask(const std::string& Source, const std::string& Target, bool Finished, int32_t Category = 1,
-                const std::vector<std::string>& Log = {}, bool RealTime = false) {
+                const std::vector<std::string>& Log = {}) {
     fs::create_directories(DataFolder());
     TPersistentManager db(DatabaseFile(), Dir);
-    TConvertingTask task(Settings(Source, Target, RealTime, Category), nullptr);
+    TConvertingTask task(Settings(Source, Target, Category), nullptr);
     task.SetCategoryId(Category);
     task.SetLog(Log);
     db.NewDbTask(task);
@@ -126,8 +124,9 @@ class TaskViewsTest : public ::testing::Test {
       QTest::mouseClick(Yes ? dialog->btnYes : dialog->btnNo, Qt::LeftButton);
     });
   }
-  void StartTask(const std::string& Name, bool RealTime = true) {
-    Explorer().ConvertingNode()->NewConversion(Settings(LongClip(), Dir + "/" + Name, RealTime));
+  // A 30 s clip: it runs for seconds, far longer than a test looks at it.
+  void StartTask(const std::string& Name) {
+    Explorer().ConvertingNode()->NewConversion(Settings(LongClip(), Dir + "/" + Name));
   }
 
   std::string Dir;
@@ -254,7 +253,7 @@ TEST_F(TaskViewsTest, TheRulesFollowTasksInEveryStatus) {
 
 TEST_F(TaskViewsTest, StartResumesOrRestartsAndStopActsOnEverySelectedTask) {
   const std::string source = LongClip();
-  SeedTask(source, Dir + "/interrupted.avi", false, 1, {}, true);
+  SeedTask(source, Dir + "/interrupted.avi", false);
   Start();
   TAVTask* stopped = TaskAt(0);
   StartTask("a.avi");

@@ -20,9 +20,12 @@
 #include "CommonGUI/CAboutDlg.gui.h"
 #include "CommonGUI/CCategoryDlg.gui.h"
 #include "CommonGUI/FMain.gui.h"
+#include "CommonGUI/QtMainThreadDispatcher.gui.h"
+#include "app/screenshots/ScreenshotSupport.h"
 #include "Components/VirtualTreeEdit.gui.h"
 #include "Converter/AVProfile.h"
 #include "Converter/AVProfileCatalogue.h"
+#include "Converter/avlib.h"
 #include "Wizard/DEditProfile.gui.h"
 #include "Wizard/FLogo.gui.h"
 #include "Wizard/FOverlayText.gui.h"
@@ -32,41 +35,7 @@
 
 namespace {
 
-constexpr int kWindowWidth = 1280;
-constexpr int kWindowHeight = 800;
 constexpr int kPickerWidth = 300;
-
-class TNoTasks : public TFormMainHost {
- public:
-  std::optional<TAVTaskStatus> CurrentTaskStatus() const override { return std::nullopt; }
-  std::vector<TAVTaskStatus> SelectedTaskStatuses() const override { return {}; }
-  void LoadViews(TFormMain&) override {}
-  void AddConversion(const std::string&) override {}
-  void ResumeCurrentTask() override {}
-  void StartCurrentTask() override {}
-  void PauseCurrentTask() override {}
-  void StopSelectedTasks() override {}
-};
-
-// Lets the windows settle and their enabling rules run, as they do when idle.
-void WaitIdle() {
-  QEventLoop loop;
-  QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock,
-                   &loop, &QEventLoop::quit);
-  loop.exec();
-}
-
-bool Save(QWidget& Widget, const QString& Folder, const char* Name) {
-  Widget.show();
-  WaitIdle();
-  const QString path = Folder + QLatin1Char('/') + QLatin1String(Name);
-  if (!Widget.grab().save(path, "PNG")) {
-    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-    return false;
-  }
-  Widget.hide();
-  return true;
-}
 
 // The category picker with its drop-down open, drawn as one picture.
 bool SavePicker(const QString& Folder, TPersistentManager& Database) {
@@ -169,25 +138,24 @@ bool SaveProfileEditor(const QString& Folder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: %s OUTPUT_FOLDER VIDEO_CLIP\n", argv[0]);
     return 2;
   }
   QTemporaryDir data;
   setenv("XDG_DATA_HOME", qPrintable(data.path()), 1);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+  TQtMainThreadDispatcher dispatcher;
+  SetMainThreadDispatcher(&dispatcher);
+  LoadMediaLibrary();
   const QString folder = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(folder);
 
   TAVConfiguration configuration;
   // A neutral folder, so the pictures do not show the building account.
   configuration.SetOutputFolder("/home/user/Conversion");
-  TNoTasks host;
-  TFormMain form(host, configuration);
-  form.setWindowState(Qt::WindowNoState);
-  form.resize(kWindowWidth, kWindowHeight);
-  bool ok = Save(form, folder, "main-window.png");
+  bool ok = SaveTaskWindows(folder, configuration, QString::fromLocal8Bit(argv[2]));
 
   TFormOptions options;
   options.SetOutputFolder(QString::fromStdString(configuration.OutputFolder()));

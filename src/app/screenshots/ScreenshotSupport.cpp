@@ -1,0 +1,25 @@
+#include "app/screenshots/ScreenshotSupport.h"
+
+#include <QAbstractEventDispatcher>
+#include <QEventLoop>
+
+#include <cstdio>
+
+void WaitIdle() {
+  QEventLoop loop;
+  QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop,
+                   &QEventLoop::quit);
+  loop.exec();
+}
+
+bool Save(QWidget& Widget, const QString& Folder, const char* Name) {
+  Widget.show();
+  WaitIdle();
+  const QString path = Folder + QLatin1Char('/') + QLatin1String(Name);
+  if (!Widget.grab().save(path, "PNG")) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  Widget.hide();
+  return true;
+}
