@@ -2,13 +2,30 @@
 
 #include <cctype>
 
+namespace {
+
+// Letters fold in ASCII only, whatever the locale: names and keys are ASCII,
+// and other bytes (UTF-8 sequences) must compare exactly.
+inline unsigned char FoldCase(unsigned char C) {
+  constexpr unsigned char kLetters = 'z' - 'a' + 1;
+  return static_cast<unsigned char>(C - 'A') < kLetters ? static_cast<unsigned char>(C + ('a' - 'A')) : C;
+}
+
+}  // namespace
+
 bool SameText(std::string_view A, std::string_view B) {
   if (A.size() != B.size()) return false;
   for (size_t i = 0; i < A.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(A[i])) !=
-        std::tolower(static_cast<unsigned char>(B[i])))
-      return false;
+    if (FoldCase(static_cast<unsigned char>(A[i])) != FoldCase(static_cast<unsigned char>(B[i]))) return false;
   return true;
+}
+
+bool SameText(const char* A, const char* B) {
+  for (;; ++A, ++B) {
+    const unsigned char a = FoldCase(static_cast<unsigned char>(*A));
+    if (a != FoldCase(static_cast<unsigned char>(*B))) return false;
+    if (a == 0) return true;
+  }
 }
 
 void TStringList::Insert(int Index, std::string Line) {

@@ -46,3 +46,6 @@ class TStringList {
 
 // ASCII case-insensitive comparison of names.
 bool SameText(std::string_view A, std::string_view B);
+// The same for two terminated strings, without measuring them first (the XML
+// reader compares every property name with every element name).
+bool SameText(const char* A, const char* B);

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
+#include <unordered_map>
 #include <sstream>
 
 #include "Common/XmlPersistence.h"
@@ -33,6 +34,24 @@ std::string TextOf(const pugi::xml_node& Node) {
   return out;
 }
 
+// Hash and equality of names as SameText compares them (ASCII letters
+// folded), over the document's own name strings.
+struct TFoldedHash {
+  size_t operator()(const char* Name) const {
+    constexpr size_t kFnvOffset = 14695981039346656037ULL;
+    constexpr size_t kFnvPrime = 1099511628211ULL;
+    size_t h = kFnvOffset;
+    for (; *Name; ++Name) {
+      const char ch = (*Name >= 'A' && *Name <= 'Z') ? static_cast<char>(*Name - 'A' + 'a') : *Name;
+      h = (h ^ static_cast<unsigned char>(ch)) * kFnvPrime;
+    }
+    return h;
+  }
+};
+struct TFoldedEqual {
+  bool operator()(const char* A, const char* B) const { return SameText(A, B); }
+};
+
 bool ParseInteger(const std::string& Text, int64_t Min, int64_t Max, int64_t& Value) {
   if (Text.empty()) return false;
   errno = 0;
@@ -54,9 +73,23 @@ class TReader {
       if (!a) return std::nullopt;
       return std::string(a.value());
     }
-    pugi::xml_node c = Child(E, Name);
+    pugi::xml_node c = IndexedChild(E, Name);
     if (!c) return std::nullopt;
     return TextOf(c);
+  }
+
+  // Child(E, Name) through an index of E's elements by folded name, built
+  // when E is first asked: a record's elements are looked up one property
+  // after another, and a scan per property made reading quadratic.
+  pugi::xml_node IndexedChild(const pugi::xml_node& E, const char* Name) const {
+    if (E != FIndexed) {
+      FIndexed = E;
+      FIndex.clear();
+      for (pugi::xml_node c = E.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element) FIndex.emplace(c.name(), c);  // the first one stays
+    }
+    const auto it = FIndex.find(Name);
+    return it == FIndex.end() ? pugi::xml_node() : it->second;
   }
 
   void ReadObject(const pugi::xml_node& E, void* Instance, const TPersistentClass& Class) const {
@@ -130,7 +163,7 @@ class TReader {
         return;
       }
       case TPropKind::Object: {
-        pugi::xml_node c = Child(E, P.Name);
+        pugi::xml_node c = IndexedChild(E, P.Name);
         if (c) ReadObject(c, P.Object(Instance), *P.ObjectClass);
         return;
       }
@@ -138,7 +171,7 @@ class TReader {
         if (!P.SetList) return;
         TStringList lines;
         TStringList* list = &lines;
-        pugi::xml_node c = Child(E, P.Name);
+        pugi::xml_node c = IndexedChild(E, P.Name);
         if (!c) {
           P.SetList(Instance, lines);
           return;
@@ -161,6 +194,10 @@ class TReader {
 
  private:
   bool FAttr;
+  // The element whose children FIndex holds (IndexedChild).
+  mutable pugi::xml_node FIndexed;
+  // Keys are the names inside the document, which outlives the reader.
+  mutable std::unordered_map<const char*, pugi::xml_node, TFoldedHash, TFoldedEqual> FIndex;
 };
 
 void ReadDocument(const pugi::xml_document& Doc, void* Instance, const TPersistentClass& Class) {

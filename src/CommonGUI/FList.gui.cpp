@@ -52,7 +52,17 @@ void TFrameList::ApplyColumnWidths() {
   for (int c = 0; c < FModel->columnCount(); ++c) lvTasks->setColumnWidth(c, FModel->ColumnWidth(c));
 }
 
-void TFrameList::ShowNode(TNodeObject& Node) { Node.LoadTaskList(*FModel); }
+void TFrameList::ShowNode(TNodeObject& Node) {
+  // A category of finished tasks may hold thousands: the view hears of them once.
+  FModel->BeginUpdate();
+  try {
+    Node.LoadTaskList(*FModel);
+  } catch (...) {
+    FModel->EndUpdate();
+    throw;
+  }
+  FModel->EndUpdate();
+}
 
 TAVTask* TFrameList::CurrentTask() const {
   const QModelIndex current = lvTasks->selectionModel()->currentIndex();

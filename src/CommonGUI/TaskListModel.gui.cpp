@@ -2,40 +2,55 @@
 
 #include <algorithm>
 
+#include "Common/Errors.h"
 #include "CommonGUI/AVNodes.h"
 #include "CommonGUI/ImageLists.gui.h"
 
 TTaskListModel::TTaskListModel(QObject* Parent) : QAbstractTableModel(Parent) {}
 
+void TTaskListModel::BeginUpdate() {
+  QB_ASSERT("TaskListModel", !FUpdating);
+  beginResetModel();
+  FUpdating = true;
+}
+
+void TTaskListModel::EndUpdate() {
+  QB_ASSERT("TaskListModel", FUpdating);
+  FUpdating = false;
+  endResetModel();
+  emit ColumnsChanged();
+}
+
 void TTaskListModel::ClearRows() {
   if (FRows.empty()) return;
   for (TNodeObject* object : FRows) emit ObjectLeaving(object);
-  beginResetModel();
+  if (!FUpdating) beginResetModel();
   FRows.clear();
-  endResetModel();
+  if (!FUpdating) endResetModel();
 }
 
 void TTaskListModel::ClearColumns() {
-  beginResetModel();
+  if (!FUpdating) beginResetModel();
   FCaptions.clear();
   FWidths.clear();
-  endResetModel();
+  if (!FUpdating) endResetModel();
 }
 
 void TTaskListModel::AddColumn(const std::string& Caption, int Width) {
   const int column = static_cast<int>(FCaptions.size());
-  beginInsertColumns({}, column, column);
+  if (!FUpdating) beginInsertColumns({}, column, column);
   FCaptions.push_back(QString::fromStdString(Caption));
   FWidths.push_back(Width);
+  if (FUpdating) return;
   endInsertColumns();
   emit ColumnsChanged();
 }
 
 TViewRow TTaskListModel::AddRow(TNodeObject* Object) {
   const int row = static_cast<int>(FRows.size());
-  beginInsertRows({}, row, row);
+  if (!FUpdating) beginInsertRows({}, row, row);
   FRows.push_back(Object);
-  endInsertRows();
+  if (!FUpdating) endInsertRows();
   return Object;
 }
 
@@ -43,14 +58,14 @@ void TTaskListModel::RemoveRow(TViewRow Row) {
   const int row = RowOf(static_cast<const TNodeObject*>(Row));
   if (row < 0) return;
   emit ObjectLeaving(FRows[static_cast<size_t>(row)]);
-  beginRemoveRows({}, row, row);
+  if (!FUpdating) beginRemoveRows({}, row, row);
   FRows.erase(FRows.begin() + row);
-  endRemoveRows();
+  if (!FUpdating) endRemoveRows();
 }
 
 void TTaskListModel::RefreshRow(TViewRow Row) {
   const int row = RowOf(static_cast<const TNodeObject*>(Row));
-  if (row < 0 || FCaptions.empty()) return;
+  if (row < 0 || FCaptions.empty() || FUpdating) return;
   emit dataChanged(index(row, 0), index(row, columnCount() - 1), {Qt::DisplayRole, Qt::DecorationRole});
 }
 

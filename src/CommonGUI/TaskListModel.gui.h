@@ -27,6 +27,11 @@ class TTaskListModel : public QAbstractTableModel, public TTaskListView {
   void RefreshRow(TViewRow Row) override;
   bool IsRowSelected(TViewRow Row) const override;
 
+  // A whole list filled at once (a category shown): the views are told once,
+  // at EndUpdate, instead of once per row. Calls do not nest.
+  void BeginUpdate();
+  void EndUpdate();
+
   TNodeObject* ObjectAt(int Row) const;
   // Index of Object's row, -1 when it has none.
   int RowOf(const TNodeObject* Object) const;
@@ -49,4 +54,5 @@ class TTaskListModel : public QAbstractTableModel, public TTaskListView {
   std::vector<QString> FCaptions;
   std::vector<int> FWidths;
   QItemSelectionModel* FSelection = nullptr;
+  bool FUpdating = false;  // between BeginUpdate and EndUpdate: no per-row notices
 };

@@ -54,8 +54,10 @@ void* TAviSynthLibrary::Entry(const char* Name) const {
 
 void LoadMediaLibrary() {
   std::lock_guard<std::mutex> g(gBindLock);
-  BindAviSynth();
+  // Once per load: every converter calls this, and looking for a missing
+  // AviSynth library again each time costs a search of the library path.
   if (gRegistered) return;
+  BindAviSynth();
   // FFmpeg 5.1 registers its codecs, formats and filters itself; devices still
   // need the call.
   avdevice_register_all();
