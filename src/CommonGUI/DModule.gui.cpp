@@ -136,22 +136,23 @@ void TdmGlobal::actDeleteTasksExecute() {
   if (FList && FList->SelectedCount() > 0) FList->DeleteSelected();
 }
 
-void TdmGlobal::actOpenSourceExecute() {
+TAVTask* TdmGlobal::TaskFor(QAction* Action) {
+  // The rules again: a menu item may fire between two idle updates.
   UpdateActions();
-  if (!actOpenSource->isEnabled()) return;
-  ShellOpen(QString::fromStdString(FList->CurrentTask()->Settings().SourceFile));
+  return Action->isEnabled() ? FList->CurrentTask() : nullptr;
+}
+
+void TdmGlobal::actOpenSourceExecute() {
+  if (TAVTask* task = TaskFor(actOpenSource)) ShellOpen(QString::fromStdString(task->Settings().SourceFile));
 }
 
 void TdmGlobal::actOpenTargetExecute() {
-  UpdateActions();
-  if (!actOpenTarget->isEnabled()) return;
-  ShellOpen(QString::fromStdString(FList->CurrentTask()->Settings().TargetFile));
+  if (TAVTask* task = TaskFor(actOpenTarget)) ShellOpen(QString::fromStdString(task->Settings().TargetFile));
 }
 
 void TdmGlobal::actOpenFolderExecute() {
-  UpdateActions();
-  if (!actOpenFolder->isEnabled()) return;
-  ShowFileInExplorer(QString::fromStdString(FList->CurrentTask()->Settings().TargetFile), true);
+  if (TAVTask* task = TaskFor(actOpenFolder))
+    ShowFileInExplorer(QString::fromStdString(task->Settings().TargetFile), true);
 }
 
 void TdmGlobal::actOpenCategoryFolderExecute() {

@@ -13,6 +13,7 @@
 
 class QAction;
 class TAVConfiguration;
+class TAVTask;
 class TConvertedNode;
 class TFrameExplorer;
 class TFrameList;
@@ -72,6 +73,8 @@ class TdmGlobal : public QObject {
  private:
   void CreateMenus();
   void DataModuleCreate();
+  // The current task when Action's rule allows it, else nullptr.
+  TAVTask* TaskFor(QAction* Action);
   void actDeleteTasksExecute();
   void actOpenSourceExecute();
   void actOpenTargetExecute();

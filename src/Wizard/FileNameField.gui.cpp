@@ -23,7 +23,9 @@ QString QtFileFilter(const QString& Filter) {
     QString description = parts[i];
     const int bracket = description.lastIndexOf(QLatin1Char('('));
     if (bracket > 0 && description.endsWith(QLatin1Char(')'))) description.truncate(bracket);
-    entries << description.trimmed() + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+    // Qt separates the patterns of one entry with spaces, not with ";".
+    const QString patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
+    entries << description.trimmed() + QStringLiteral(" (") + patterns + QLatin1Char(')');
   }
   return entries.join(QStringLiteral(";;"));
 }

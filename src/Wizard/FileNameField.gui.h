@@ -11,7 +11,7 @@ class QToolButton;
 inline constexpr const char* kFontFileFilter = "Font File(*.ttf)|*.ttf";
 
 // A filter in the form "Description|pattern|Description|pattern" as a Qt
-// file dialog filter ("Description (pattern);;...").
+// file dialog filter ("Description (pattern pattern);;...", patterns separated by spaces).
 QString QtFileFilter(const QString& Filter);
 
 class TFileNameField : public QWidget {

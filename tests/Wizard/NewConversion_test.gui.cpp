@@ -33,6 +33,7 @@
 #include "Converter/AVProfileStore.h"
 #include "Wizard/CFilters.h"
 #include "Wizard/FNewConversion.gui.h"
+#include "Wizard/FileNameField.gui.h"
 #include "Wizard/FilterDialogs.gui.h"
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
@@ -98,6 +99,9 @@ TEST_F(WizardTest, StartsOnTheSourcePageWithTheFirstCategoryAndProfile) {
   EXPECT_EQ(w->btnCancel->text(), "放弃");
   EXPECT_FALSE(w->btnBack->isVisible());
   EXPECT_TRUE(w->edtSource->isReadOnly());
+  EXPECT_EQ(QtFileFilter(QString::fromUtf8(kSourceFileFilter)).split(";;"),
+            (QStringList{"Video Files (*.flv *.wmv *.mp4 *.avi *.mkv *.mpg *.mpeg)", "Audio Files (*.wav *.mp3)",
+                         "Picture Files (*.bmp *.jpg)", "All Files (*.*)"}));
   EXPECT_EQ(w->btnEditProfile->toolTip(), "Edit Profile");
   EXPECT_EQ(w->FCategoryEdit->Text(), "已完成");
   EXPECT_EQ(w->FCategoryEdit->CategoryId(), 1);
