@@ -8,9 +8,9 @@
 #include "CommonGUI/AVNodes.h"
 #include "CommonGUI/CategoryTreeModel.gui.h"
 #include "CommonGUI/DModule.gui.h"
-#include "CommonGUI/FExplorer.gui.h"
-#include "CommonGUI/FInfo.gui.h"
-#include "CommonGUI/FList.gui.h"
+#include "CommonGUI/FExplorerFrame.gui.h"
+#include "CommonGUI/FInfoFrame.gui.h"
+#include "CommonGUI/FListFrame.gui.h"
 #include "CommonGUI/TaskListModel.gui.h"
 
 TMainWindowViews::TMainWindowViews(TdmGlobal& Module, TConversionWizard Wizard)

@@ -127,6 +127,18 @@ int WavcapReadHeader(AVFormatContext* S) {
   return 0;
 }
 
+}  // namespace
+
+int64_t WavCapPacketPts(int64_t Now, int64_t Bytes, int SampleRate, int Channels) {
+  // Divided by bytes per second: samples are two bytes each, so dividing by
+  // samples per second would date every packet twice as far back.
+  constexpr int64_t kMicroseconds = 1000000;
+  const int64_t bytesPerSecond = static_cast<int64_t>(SampleRate) * Channels * kBytesPerSample;
+  return bytesPerSecond > 0 ? Now - Bytes * kMicroseconds / bytesPerSecond : Now;
+}
+
+namespace {
+
 int WavcapReadPacket(AVFormatContext* S, AVPacket* Pkt) {
   for (;;) {
     {
@@ -142,7 +154,7 @@ int WavcapReadPacket(AVFormatContext* S, AVPacket* Pkt) {
   if (ret < 0) return ret;
   memcpy(Pkt->data, gCapture.Data.data(), static_cast<size_t>(count));
   gCapture.Data.clear();
-  Pkt->pts = av_gettime() - static_cast<int64_t>(count) * 1000000 / (static_cast<int64_t>(gCapture.Rate) * gCapture.Channels);
+  Pkt->pts = WavCapPacketPts(av_gettime(), count, gCapture.Rate, gCapture.Channels);
   Pkt->dts = Pkt->pts;
   Pkt->stream_index = 0;
   return 0;

@@ -13,5 +13,9 @@ constexpr int kWavCapBufferBytes = 4096;
 // The input format to hand to avformat_open_input (options "sample_rate", "channels").
 const AVInputFormat* WavCapInputFormat();
 
+// Time stamp (microseconds) of a packet of Bytes captured 16-bit samples that
+// ends at Now: Now less the time the bytes took to record.
+int64_t WavCapPacketPts(int64_t Now, int64_t Bytes, int SampleRate, int Channels);
+
 // ALSA device name used for capture ("default").
 constexpr const char* kWavCapDevice = "default";

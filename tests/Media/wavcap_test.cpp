@@ -82,3 +82,12 @@ TEST(WavCap, ConversionHoldsTheCapturedSamples) {
 }
 
 }  // namespace
+
+TEST(WavCap, PacketsAreDatedBackByTheTimeTheirBytesTookToRecord) {
+  constexpr int64_t kNow = 10000000;
+  // 4096 bytes of 16-bit stereo at 44100 Hz are 1024 frames: 23219 us.
+  EXPECT_EQ(WavCapPacketPts(kNow, kWavCapBufferBytes, 44100, 2), kNow - 23219);
+  EXPECT_EQ(WavCapPacketPts(kNow, kWavCapBufferBytes, 44100, 1), kNow - 46439);
+  EXPECT_EQ(WavCapPacketPts(kNow, 0, 8000, 1), kNow);
+  EXPECT_EQ(WavCapPacketPts(kNow, 4096, 0, 2), kNow);  // no rate: not dated back
+}

@@ -22,7 +22,7 @@
 #include "Common/CConversionSettings.h"
 #include "Common/PersistentManager.h"
 #include "CommonGUI/AVNodes.h"
-#include "CommonGUI/FList.gui.h"
+#include "CommonGUI/FListFrame.gui.h"
 #include "CommonGUI/GuiTestSupport.h"
 #include "CommonGUI/TaskListModel.gui.h"
 #include "Components/AVPreview.gui.h"

@@ -1,4 +1,4 @@
-#include "CommonGUI/FDelete.gui.h"
+#include "CommonGUI/CDeleteDlg.gui.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "CommonGUI/FList.gui.h"
+#include "CommonGUI/FListFrame.gui.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "CommonGUI/AVNodes.h"
-#include "CommonGUI/FDelete.gui.h"
+#include "CommonGUI/CDeleteDlg.gui.h"
 #include "CommonGUI/FMainRules.h"
 #include "CommonGUI/ImageLists.gui.h"
 #include "CommonGUI/TaskListModel.gui.h"

@@ -1,4 +1,4 @@
-#include "CommonGUI/FExplorer.gui.h"
+#include "CommonGUI/FExplorerFrame.gui.h"
 
 #include <QHeaderView>
 #include <QMenu>

@@ -1,4 +1,4 @@
-#include "CommonGUI/FInfo.gui.h"
+#include "CommonGUI/FInfoFrame.gui.h"
 
 #include <QAction>
 #include <QListWidget>
