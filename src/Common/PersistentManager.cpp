@@ -157,8 +157,16 @@ void TPersistentManager::UpdateCategory(TConvertedNode& ANode) {
 
 void TPersistentManager::DeleteCategory(TConvertedNode& ANode) {
   QB_ASSERT("PersistentManager", ANode.CategoryId != kRootCategory);
-  ExecSQL("delete from categories where ID=" + std::to_string(ANode.CategoryId));
-  ExecSQL("delete from conversions where CategoryID=" + std::to_string(ANode.CategoryId));
+  // Both or neither: a category's records never outlive it half-deleted.
+  FDb.Exec("begin");
+  try {
+    ExecSQL("delete from categories where ID=" + std::to_string(ANode.CategoryId));
+    ExecSQL("delete from conversions where CategoryID=" + std::to_string(ANode.CategoryId));
+    FDb.Exec("commit");
+  } catch (...) {
+    FDb.Exec("rollback");
+    throw;
+  }
 }
 
 void TPersistentManager::ExecSQL(const std::string& SQL) { FDb.Exec(SQL); }

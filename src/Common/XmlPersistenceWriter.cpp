@@ -1,6 +1,7 @@
 // Writing settings objects as XML, byte for byte in the system's two forms.
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -179,8 +180,20 @@ std::string TXmlObjectWriter::WriteToString(const void* Instance, const TPersist
 void TXmlObjectWriter::WriteToFile(const void* Instance, const TPersistentClass& Class, const std::string& FileName,
                                    TPropFormat Layout, TXmlOutput Output) {
   const std::string text = WriteToString(Instance, Class, Layout, Output);
-  std::ofstream out(FileName, std::ios::binary | std::ios::trunc);
-  out << text;
-  out.flush();
-  if (!out) throw EXmlPersistenceError(Format("Unable to write to %s", FileName.c_str()));
+  // Written beside the file and renamed over it: a crash or a full disk
+  // leaves the previous file whole, never half a document.
+  const std::string temporary = FileName + ".tmp";
+  bool written = false;
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.flush();
+    written = static_cast<bool>(out);
+  }
+  std::error_code ec;
+  if (written) std::filesystem::rename(temporary, FileName, ec);
+  if (!written || ec) {
+    std::filesystem::remove(temporary, ec);
+    throw EXmlPersistenceError(Format("Unable to write to %s", FileName.c_str()));
+  }
 }

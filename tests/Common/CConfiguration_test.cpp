@@ -102,3 +102,30 @@ TEST(PriorityLevels, NiceValues) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ConfigurationFile, SavingReplacesTheFileWholeOrLeavesTheOldOne) {
+  TAVConfiguration config;
+  config.Load();
+  const std::string file = TAVConfiguration::GetConfigFile();
+  config.SetShutdownWhenDone(true);
+  config.Save();
+  EXPECT_NE(ReadAll(file).find("<ShutdownWhenDone>1</ShutdownWhenDone>"), std::string::npos) << ReadAll(file);
+  EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+
+  // A target that cannot be replaced (a folder in its place) is reported and
+  // nothing is left behind.
+  const std::string blocked = Data + "/blocked.xml";
+  std::filesystem::create_directories(blocked + "/inside");
+  try {
+    config.SaveToFile(blocked);
+    ADD_FAILURE() << "no error";
+  } catch (const std::exception& e) {
+    EXPECT_EQ(std::string(e.what()), "Unable to write to " + blocked);
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(blocked + "/inside"));
+  EXPECT_FALSE(std::filesystem::exists(blocked + ".tmp"));
+}
+
+}  // namespace
