@@ -568,3 +568,38 @@ TEST_F(TaskViewsTest, ShutdownWhenDoneAsksForPowerOffAfterTheLastConversion) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CategoryTreeOptions, WithoutConvertingCategoryOrEditingTheTreeOffersNoMenu) {
+  gui::FreshDataFolder();
+  const std::string dir = fixtures::TempDir("explorer_options");
+  fs::create_directories(TAVConfiguration::GetAppDataFolder());
+  TPersistentManager db(TAVConfiguration::GetAppDataFolder() + kDatabaseFileName, dir);
+  TConvertedNode child;
+  child.Category = "Phone";
+  child.Folder = dir + "/phone";
+  db.NewCategory(child, 1);
+  TCategoryPopupMenu menu;
+  TaskModel().CategoryMenu = &menu;
+  TFrameExplorer explorer(db);
+  explorer.SetExplorerOptions(kExplorerNoConverting | kExplorerNoEditing);
+  explorer.resize(200, 200);
+  explorer.show();
+  explorer.LoadTree();
+  explorer.LoadTree();  // once only
+  EXPECT_EQ(explorer.ConvertingNode(), nullptr);
+  ASSERT_EQ(explorer.Model().rowCount(), 1);
+  EXPECT_EQ(explorer.Model().index(0, 0).data().toString(), "已完成");
+  explorer.SelectCategory(child.CategoryId);
+  ASSERT_NE(explorer.FocusedConvertedNode(), nullptr);
+  EXPECT_EQ(explorer.FocusedConvertedNode()->Category, "Phone");
+  EXPECT_TRUE(explorer.View()->isExpanded(explorer.Model().index(0, 0)));
+  const QRect row = explorer.View()->visualRect(explorer.View()->currentIndex());
+  emit explorer.View()->customContextMenuRequested(row.center());
+  gui::WaitIdle();
+  EXPECT_FALSE(menu.isVisible());
+  TaskModel().CategoryMenu = nullptr;
+}
+
+}  // namespace
