@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "Common/XmlPersistence.h"
 
@@ -87,4 +88,9 @@ void TAVConfiguration::Load() {
 TAVConfiguration& Configuration() {
   static TAVConfiguration instance;
   return instance;
+}
+
+int32_t ProcessorCount() {
+  static const int32_t count = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+  return count;
 }

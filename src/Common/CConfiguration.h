@@ -48,5 +48,9 @@ class TAVConfiguration {
 // The process-wide configuration.
 TAVConfiguration& Configuration();
 
+// The number of processors, determined once: the codec thread count when the
+// configuration's ThreadCount is 0 (automatic). Any thread.
+int32_t ProcessorCount();
+
 // setpriority value of a priority level 0..5 (idle 19 ... real time -20).
 int NiceValueOfPriority(int Level);

@@ -20,12 +20,12 @@
 
 #include <cmath>
 #include <filesystem>
-#include <thread>
 
 #include "Common/CConfiguration.h"
 #include "Common/CConversionSettings.h"
 #include "Common/Errors.h"
 #include "Common/PersistentManager.h"
+#include "CommonGUI/AVNodes.h"
 #include "CommonGUI/ApplicationErrors.gui.h"
 #include "CommonGUI/DModule.gui.h"
 #include "Components/AVPreview.gui.h"
@@ -338,8 +338,7 @@ void TFormNewConversion::edtSourceChange() {
     lblDuration->setText(QLatin1String(kZeroTime));
     if (avPreview->Active()) {
       const double duration = avPreview->Duration();
-      lblDuration->setText(
-          QString::fromStdString(TAVConverter::GetTimeString(static_cast<int64_t>(std::nearbyint(duration)))));
+      lblDuration->setText(QString::fromStdString(DurationCaption(duration)));
       const QSignalBlocker quiet(tbRange);  // sizing the bar is no move
       tbRange->setMaximum(static_cast<int>(duration * kMillisecondsPerSecond));
     }
@@ -464,8 +463,7 @@ void TFormNewConversion::ApplyProfileToOptions() {
   QB_ASSERT("FNewConversion", profile);
   cnvAV.ConvertOptions().SetInputFormat("");
   const int32_t configured = FConfiguration.PerformanceOptions().ThreadCount();
-  const int32_t processors = static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
-  cnvAV.ConvertOptions().SetThreadCount(configured != 0 ? configured : processors);
+  cnvAV.ConvertOptions().SetThreadCount(configured != 0 ? configured : ProcessorCount());
   profile->ApplyProfile(cnvAV);
 }
 

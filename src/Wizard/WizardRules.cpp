@@ -1,8 +1,6 @@
 #include "Wizard/WizardRules.h"
 
-#include <cmath>
-
-#include "Converter/AVConverter.h"
+#include "CommonGUI/AVNodes.h"
 #include "Converter/AVConverterOptions.h"
 
 namespace {
@@ -25,8 +23,7 @@ std::string RerootTarget(const std::string& Folder, const std::string& Target) {
 }
 
 std::string RangeLabel(int64_t Milliseconds) {
-  const double seconds = std::nearbyint(static_cast<double>(Milliseconds) / kMillisecondsPerSecond);
-  return TAVConverter::GetTimeString(static_cast<int64_t>(seconds));
+  return DurationCaption(static_cast<double>(Milliseconds) / kMillisecondsPerSecond);
 }
 
 void TTrimRange::SetStart(int64_t Position, TAVConvertOptions& Options) {

@@ -7,9 +7,9 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "Common/CConfiguration.h"
 #include "Common/CConversionSettings.h"
 #include "Common/MainThreadDispatcher.h"
 #include "Converter/AVConverter.h"
@@ -106,8 +106,7 @@ int Convert(const TCliArguments& A) {
   if (A.End) o.SetRecordingTime(static_cast<int64_t>((*A.End - A.Start.value_or(0.0)) * kMicro));
   if (A.Filters) o.FilterOptions().SetVideoFilters(*A.Filters);
   o.SetInputFormat("");
-  const unsigned cores = std::thread::hardware_concurrency();
-  o.SetThreadCount(A.Threads ? *A.Threads : static_cast<int>(cores ? cores : 1));
+  o.SetThreadCount(A.Threads ? *A.Threads : ProcessorCount());
   try {
     profile->ApplyProfile(converter);
   } catch (const std::exception& e) {
