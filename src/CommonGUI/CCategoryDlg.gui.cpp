@@ -3,12 +3,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 #include "CommonGUI/IdleUpdate.gui.h"
 
@@ -40,22 +38,12 @@ TFormCategory::TFormCategory(QWidget* Parent) : TFixedDialog(Parent) {
 
   btnOk = new QPushButton(QStringLiteral("确定"));
   btnOk->setObjectName(QStringLiteral("btnOk"));
-  btnOk->setDefault(true);
   auto* cancel = new QPushButton(QStringLiteral("放弃"));
   cancel->setObjectName(QStringLiteral("btnCancel"));
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnOk);
-  buttons->addWidget(cancel);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(grid);
-  layout->addLayout(buttons);
-  FixSize();
+  LayOut(grid, btnOk, cancel);
 
   connect(browse, &QToolButton::clicked, this, &TFormCategory::btnBrowseClick);
   connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   btnOkUpdate();
   OnIdle(this, [this] { btnOkUpdate(); });
 }

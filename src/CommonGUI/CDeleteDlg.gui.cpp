@@ -1,7 +1,6 @@
 #include "CommonGUI/CDeleteDlg.gui.h"
 
 #include <QCheckBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -19,23 +18,15 @@ TFormDelete::TFormDelete(QWidget* Parent) : TFixedDialog(Parent) {
   chkDeleteTarget->setChecked(true);
   btnYes = new QPushButton(QStringLiteral("Yes"));
   btnYes->setObjectName(QStringLiteral("btnYes"));
-  btnYes->setDefault(true);
   btnNo = new QPushButton(QStringLiteral("No"));
   btnNo->setObjectName(QStringLiteral("btnNo"));
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btnYes);
-  buttons->addWidget(btnNo);
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(question);
-  layout->addWidget(chkDeleteSource);
-  layout->addWidget(chkDeleteTarget);
-  layout->addLayout(buttons);
-  FixSize();
-
+  auto* body = new QVBoxLayout;
+  body->addWidget(question);
+  body->addWidget(chkDeleteSource);
+  body->addWidget(chkDeleteTarget);
+  LayOut(body, btnYes, btnNo);
   connect(btnYes, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btnNo, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool TFormDelete::DeleteSource() const { return chkDeleteSource->isChecked(); }

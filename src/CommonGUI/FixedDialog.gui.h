@@ -2,6 +2,9 @@
 // Base of the small dialogs: fixed size and centred on the desktop. Main thread.
 #include <QDialog>
 
+class QLayout;
+class QPushButton;
+
 class TFixedDialog : public QDialog {
   Q_OBJECT
  public:
@@ -10,5 +13,9 @@ class TFixedDialog : public QDialog {
  protected:
   // Call once the dialog's layout is set: its size hint becomes its fixed size.
   void FixSize();
+  // Body above a row of Accept and Reject at the right, then FixSize. Accept
+  // is the default button (its click is the caller's to connect); Reject
+  // rejects the dialog.
+  void LayOut(QLayout* Body, QPushButton* Accept, QPushButton* Reject);
   void showEvent(QShowEvent* Event) override;
 };
