@@ -3,7 +3,6 @@
 // Prints one line per figure (median of the runs, milliseconds).
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,15 +16,12 @@
 #include "Common/CConversionSettings.h"
 #include "Common/DateTime.h"
 #include "Common/PersistentManager.h"
-#include "CommonGUI/AppIdentity.h"
 #include "CommonGUI/DModule.gui.h"
 #include "CommonGUI/FExplorerFrame.gui.h"
 #include "CommonGUI/FListFrame.gui.h"
 #include "CommonGUI/FMain.gui.h"
 #include "CommonGUI/FMainViews.gui.h"
-#include "CommonGUI/QtMainThreadDispatcher.gui.h"
 #include "CommonGUI/TaskListModel.gui.h"
-#include "Converter/avlib.h"
 #include "app/screenshots/ScreenshotSupport.h"
 
 namespace {
@@ -70,15 +66,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s [TASKS]\n", argv[0]);
     return 2;
   }
-  QTemporaryDir data;
-  setenv("XDG_DATA_HOME", qPrintable(data.path()), 1);
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
-  TQtMainThreadDispatcher dispatcher;
-  SetMainThreadDispatcher(&dispatcher);
-  LoadMediaLibrary();
+  TThrowAwaySession session(argc, argv);
   TAVConfiguration configuration;
-  configuration.SetOutputFolder(data.path().toStdString() + "/out");
+  configuration.SetOutputFolder(session.DataFolder().toStdString() + "/out");
   FillDatabase(tasks, configuration.OutputFolder());
 
   std::vector<double> startUp, showCategory;

@@ -4,6 +4,22 @@
 #include <QEventLoop>
 
 #include <cstdio>
+#include <cstdlib>
+
+#include "CommonGUI/AppIdentity.h"
+#include "Converter/avlib.h"
+
+TThrowAwaySession::TDataHome::TDataHome(const QTemporaryDir& Folder) {
+  setenv("XDG_DATA_HOME", qPrintable(Folder.path()), 1);
+}
+
+TThrowAwaySession::TThrowAwaySession(int& Argc, char** Argv) : FHome(FData), FApp(Argc, Argv) {
+  QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+  SetMainThreadDispatcher(&FDispatcher);
+  LoadMediaLibrary();
+}
+
+TThrowAwaySession::~TThrowAwaySession() { SetMainThreadDispatcher(nullptr); }
 
 void WaitIdle() {
   QEventLoop loop;

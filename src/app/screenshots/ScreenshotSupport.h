@@ -1,9 +1,32 @@
 #pragma once
-// Shared by the picture program's parts.
+// Shared by the picture program's parts and the GUI bench.
+#include <QApplication>
 #include <QString>
+#include <QTemporaryDir>
 #include <QWidget>
 
+#include "CommonGUI/QtMainThreadDispatcher.gui.h"
+
 class TAVConfiguration;
+
+// The application as main() sets it up, over a throw-away data folder
+// ($XDG_DATA_HOME) so that no file of the user is touched. Main thread.
+class TThrowAwaySession {
+ public:
+  TThrowAwaySession(int& Argc, char** Argv);
+  ~TThrowAwaySession();
+  QString DataFolder() const { return FData.path(); }
+
+ private:
+  // Points $XDG_DATA_HOME at the folder before the application exists.
+  struct TDataHome {
+    explicit TDataHome(const QTemporaryDir& Folder);
+  };
+  QTemporaryDir FData;
+  TDataHome FHome;
+  QApplication FApp;
+  TQtMainThreadDispatcher FDispatcher;
+};
 
 // Lets the windows settle and their enabling rules run, as they do when idle.
 void WaitIdle();

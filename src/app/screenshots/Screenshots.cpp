@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -16,16 +15,13 @@
 #include "Common/CConfiguration.h"
 #include "Common/FOptions.gui.h"
 #include "Common/PersistentManager.h"
-#include "CommonGUI/AppIdentity.h"
 #include "CommonGUI/CAboutDlg.gui.h"
 #include "CommonGUI/CCategoryDlg.gui.h"
 #include "CommonGUI/FMain.gui.h"
-#include "CommonGUI/QtMainThreadDispatcher.gui.h"
 #include "app/screenshots/ScreenshotSupport.h"
 #include "Components/VirtualTreeEdit.gui.h"
 #include "Converter/AVProfile.h"
 #include "Converter/AVProfileCatalogue.h"
-#include "Converter/avlib.h"
 #include "Wizard/DEditProfile.gui.h"
 #include "Wizard/FLogo.gui.h"
 #include "Wizard/FOverlayText.gui.h"
@@ -142,13 +138,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s OUTPUT_FOLDER VIDEO_CLIP\n", argv[0]);
     return 2;
   }
-  QTemporaryDir data;
-  setenv("XDG_DATA_HOME", qPrintable(data.path()), 1);
-  QApplication app(argc, argv);
-  QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
-  TQtMainThreadDispatcher dispatcher;
-  SetMainThreadDispatcher(&dispatcher);
-  LoadMediaLibrary();
+  TThrowAwaySession session(argc, argv);
   const QString folder = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(folder);
 
