@@ -6,6 +6,11 @@ cd "$(dirname "$0")/.."
 dir=build
 for a in "$@"; do case "$a" in -B*) dir="${a#-B}";; esac; done
 args=()
+# ccache, when installed, lets several checkouts of the tree share objects.
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$PWD"
+  args+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
 for a in "$@"; do case "$a" in -B*) ;; *) args+=("$a");; esac; done
 cmake -S . -B "$dir" "${args[@]}" >/dev/null
 cmake --build "$dir" -j"$(nproc)"
