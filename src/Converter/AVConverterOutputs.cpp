@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include "Common/Errors.h"
+#include "Common/SameFile.h"
 #include "Converter/AVConverter.h"
 #include "Converter/AVConverterJob.h"
 #include "Converter/avlib.h"
@@ -40,12 +41,6 @@ std::string Trim(const std::string& s) {
 // write one file.
 std::mutex gClaimLock;                            // guards gClaimed
 std::map<std::string, std::string> gClaimed;      // path -> first input of the job
-
-std::string ResolvedPath(const std::string& Name) {
-  std::error_code ec;
-  fs::path p = fs::weakly_canonical(fs::absolute(Name, ec), ec);
-  return ec ? Name : p.string();
-}
 
 }  // namespace
 
@@ -109,11 +104,8 @@ void TConvertJob::SetUpOutput(int Index) {
 
   // The source must never be overwritten.
   const std::string target = ResolvedPath(name);
-  for (const auto& f : FInputFiles) {
-    std::error_code ec;
-    if (!IsStreamName(name) && fs::exists(name, ec) && fs::equivalent(f.FileName, name, ec))
-      throw Exception("Target file is the same as the source file");
-  }
+  for (const auto& f : FInputFiles)
+    if (!IsStreamName(name) && NamesSameFile(f.FileName, name)) throw Exception(kTargetIsSourceMessage);
 
   // 2.-4. Container and its format.
   const AVOutputFormat* format = FOutputFormat;

@@ -345,11 +345,16 @@ void TFormNewConversion::edtSourceChange() {
   } else {
     avPreview->SetActive(false);
   }
-  if (exists && Profile()) edtTarget->setText(QString::fromStdString(ReplaceExtension(source.toStdString(), Profile()->Extension())));
+  if (exists && Profile()) ProposeTarget(ReplaceExtension(source.toStdString(), Profile()->Extension()));
+}
+
+void TFormNewConversion::ProposeTarget(const std::string& Candidate) {
+  // The proposal never names the source: converting onto it would destroy it.
+  edtTarget->setText(QString::fromStdString(TargetBesideSource(Candidate, edtSource->text().toStdString())));
 }
 
 void TFormNewConversion::CategoryEditChange() {
-  edtTarget->setText(QString::fromStdString(RerootTarget(FCategoryEdit->CategoryPath(), edtTarget->text().toStdString())));
+  ProposeTarget(RerootTarget(FCategoryEdit->CategoryPath(), edtTarget->text().toStdString()));
 }
 
 void TFormNewConversion::FillCategories() {
@@ -399,7 +404,7 @@ void TFormNewConversion::cbProfilesChange() {
     lblVideoBitrate->setText(QString::number(video->VideoBitrate));
   }
   if (!edtTarget->text().trimmed().isEmpty())
-    edtTarget->setText(QString::fromStdString(ReplaceExtension(edtTarget->text().toStdString(), profile->Extension())));
+    ProposeTarget(ReplaceExtension(edtTarget->text().toStdString(), profile->Extension()));
 }
 
 void TFormNewConversion::ChooseProfile(TAVProfile* Chosen) {
@@ -470,6 +475,10 @@ void TFormNewConversion::ApplyProfileToOptions() {
 void TFormNewConversion::Finish() {
   // The 300 ms rules may lag behind a quick click.
   if (CurrentPage() == 0 && !CanFinish()) return;
+  if (NamesSameFile(edtTarget->text().toStdString(), edtSource->text().toStdString())) {
+    ShowErrorMessage(kTargetIsSourceMessage);
+    return;
+  }
   if (CurrentPage() == 1) cnvAV.ConvertOptions().FilterOptions().SetVideoFilters(BuildFilterText());
   ApplyProfileToOptions();
   accept();

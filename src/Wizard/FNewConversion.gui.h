@@ -120,6 +120,8 @@ class TFormNewConversion : public QDialog {
   void cbProfilesChange();
   void edtSourceChange();
   void CategoryEditChange();
+  // Puts Candidate into the target field, numbered when it names the source.
+  void ProposeTarget(const std::string& Candidate);
   void tbRangeChange(int Position);
   void btnSetStartClick();
   void btnSetEndClick();

@@ -1,18 +1,39 @@
 #include "Wizard/WizardRules.h"
 
+#include "Common/SameFile.h"
 #include "CommonGUI/AVNodes.h"
 #include "Converter/AVConverterOptions.h"
 
 namespace {
 constexpr int64_t kMicrosecondsPerMillisecond = 1000;
 constexpr double kMillisecondsPerSecond = 1000.0;
-}  // namespace
 
-std::string ReplaceExtension(const std::string& FileName, const std::string& Extension) {
+// Where the extension of FileName's name part begins (its last "."), or the
+// end of FileName when the name part has none.
+size_t ExtensionStart(const std::string& FileName) {
   const size_t name = FileName.find_last_of('/');
   const size_t dot = FileName.find_last_of('.');
-  const bool inName = dot != std::string::npos && (name == std::string::npos || dot > name);
-  return (inName ? FileName.substr(0, dot) : FileName) + Extension;
+  return dot != std::string::npos && (name == std::string::npos || dot > name) ? dot : FileName.size();
+}
+}  // namespace
+
+std::string UniqueTargetName(const std::string& Candidate, const std::function<bool(const std::string&)>& Taken) {
+  if (!Taken(Candidate)) return Candidate;
+  const size_t dot = ExtensionStart(Candidate);
+  const std::string stem = Candidate.substr(0, dot);
+  const std::string ext = Candidate.substr(dot);
+  for (unsigned n = 1;; ++n) {
+    std::string numbered = stem + " (" + std::to_string(n) + ")" + ext;
+    if (!Taken(numbered)) return numbered;
+  }
+}
+
+std::string TargetBesideSource(const std::string& Candidate, const std::string& Source) {
+  return UniqueTargetName(Candidate, [&](const std::string& Name) { return NamesSameFile(Name, Source); });
+}
+
+std::string ReplaceExtension(const std::string& FileName, const std::string& Extension) {
+  return FileName.substr(0, ExtensionStart(FileName)) + Extension;
 }
 
 std::string RerootTarget(const std::string& Folder, const std::string& Target) {

@@ -2,13 +2,24 @@
 // The conversion wizard's rules that need no window: target names and the
 // trim range. Main thread.
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "Common/SameFile.h"
 
 class TAVConvertOptions;
 
 // FileName with everything from the last "." of its name part replaced by
 // Extension (".avi", "%1d.bmp"); a name without "." gets Extension appended.
 std::string ReplaceExtension(const std::string& FileName, const std::string& Extension);
+// Candidate when Taken(Candidate) is false, otherwise the first of
+// "name (1).ext", "name (2).ext", ... (the number goes before the last "." of
+// the name part) that Taken refuses. Taken says which names must not be
+// proposed: the source itself, or the targets a batch has handed out already.
+std::string UniqueTargetName(const std::string& Candidate,
+                             const std::function<bool(const std::string&)>& Taken);
+// The target proposed for Source: Candidate, numbered when it names Source.
+std::string TargetBesideSource(const std::string& Candidate, const std::string& Source);
 // Folder (a "/" added when missing) followed by the name part of Target.
 std::string RerootTarget(const std::string& Folder, const std::string& Target);
 // A position in milliseconds as whole seconds (rounded half to even) in the

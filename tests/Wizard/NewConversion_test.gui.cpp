@@ -202,6 +202,40 @@ TEST_F(WizardTest, TargetIsDerivedNextToTheSourceFollowsTheProfileAndIsReRooted)
   EXPECT_EQ(settings->Profile, w->Profile()->Description());
 }
 
+TEST_F(WizardTest, TheSourceIsNeverProposedNorAcceptedAsTheTarget) {
+  const std::string source = Dir + "/v/clip.avi";
+  fs::create_directories(Dir + "/v");
+  fs::create_directories(Dir + "/x");
+  fs::copy_file(ShortClip(), source);
+  auto w = NewWizard();
+  ASSERT_EQ(w->cbCategories->currentText(), "AVI");
+  ASSERT_EQ(w->Profile()->Extension(), ".avi");
+  ASSERT_TRUE(w->AcceptBrowsedSource(QString::fromStdString(source)));
+  EXPECT_EQ(w->TargetFile().toStdString(), Dir + "/v/clip (1).avi");
+  // Coming back to the source's folder through a category numbers the name too.
+  ChooseProfile(*w, "MP4", ProfileWith("MP4", ".mp4"));
+  w->edtTarget->setText(QString::fromStdString(Dir + "/x/clip.mp4"));
+  ChooseProfile(*w, "AVI", ProfileWith("AVI", ".avi"));
+  EXPECT_EQ(w->TargetFile().toStdString(), Dir + "/x/clip.avi");
+  w->FCategoryEdit->SetCategoryPath(Dir + "/v");
+  w->FCategoryEdit->SetText("v");
+  EXPECT_EQ(w->TargetFile().toStdString(), Dir + "/v/clip (1).avi");
+
+  // Typed in, also through a link, it is refused and the wizard stays open.
+  fs::create_symlink(source, Dir + "/v/link.avi");
+  for (const std::string& typed : {source, Dir + "/v/link.avi", Dir + "/x/../v/clip.avi"}) {
+    w->edtTarget->setText(QString::fromStdString(typed));
+    w->UpdateControls();
+    QTest::mouseClick(w->btnFinish, Qt::LeftButton);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->result(), QDialog::Rejected);
+  }
+  EXPECT_EQ(Errors.Messages(), std::vector<std::string>(3, "Target file is the same as the source file"));
+  w->edtTarget->setText(QString::fromStdString(Dir + "/v/clip (1).avi"));
+  QTest::mouseClick(w->btnFinish, Qt::LeftButton);
+  EXPECT_EQ(w->result(), QDialog::Accepted);
+}
+
 TEST_F(WizardTest, FinishingNeedsAnExistingSourceATargetAndAProfile) {
   auto w = NewWizard();
   // A dropped name is taken without probing; while it does not exist the

@@ -1,8 +1,15 @@
 // The wizard's target names and trim range, without a window.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <set>
+
 #include "Converter/AVConverterOptions.h"
 #include "Wizard/WizardRules.h"
+#include "support/Fixtures.h"
+
+namespace fs = std::filesystem;
 
 TEST(WizardTargetNames, ExtensionIsReplacedInTheNamePartOnly) {
   EXPECT_EQ(ReplaceExtension("/v/clip.mkv", ".mp4"), "/v/clip.mp4");
@@ -20,6 +27,32 @@ TEST(WizardTargetNames, ReRootingKeepsTheNameUnderTheCategoryFolder) {
   EXPECT_EQ(RerootTarget("/out", "clip.avi"), "/out/clip.avi");
   EXPECT_EQ(RerootTarget("/out", ""), "/out/");
   EXPECT_EQ(RerootTarget("", "/v/clip.avi"), "/clip.avi");
+}
+
+TEST(WizardTargetNames, TakenNamesAreNumberedBeforeTheExtension) {
+  const std::set<std::string> taken{"/v/clip.avi", "/v/clip (1).avi", "/v.d/clip", "/v/a%1d.bmp"};
+  const auto isTaken = [&](const std::string& n) { return taken.count(n) > 0; };
+  EXPECT_EQ(UniqueTargetName("/v/clip.avi", isTaken), "/v/clip (2).avi");
+  EXPECT_EQ(UniqueTargetName("/v/clip.mp4", isTaken), "/v/clip.mp4");
+  EXPECT_EQ(UniqueTargetName("/v.d/clip", isTaken), "/v.d/clip (1)");  // a dot of the folder is no extension
+  EXPECT_EQ(UniqueTargetName("/v/a%1d.bmp", isTaken), "/v/a%1d (1).bmp");
+}
+
+TEST(WizardTargetNames, TheSourceIsNeverProposedEvenThroughALink) {
+  const std::string dir = fixtures::TempDir("wizard_target_names");
+  const std::string source = dir + "/clip.avi";
+  std::ofstream(source) << "x";
+  fs::create_symlink(source, dir + "/link.avi");
+  fs::create_directories(dir + "/sub");
+  EXPECT_EQ(TargetBesideSource(source, source), dir + "/clip (1).avi");
+  EXPECT_EQ(TargetBesideSource(dir + "/link.avi", source), dir + "/link (1).avi");
+  EXPECT_EQ(TargetBesideSource(dir + "/sub/../clip.avi", dir + "/link.avi"), dir + "/sub/../clip (1).avi");
+  EXPECT_EQ(TargetBesideSource(dir + "/clip.mp4", source), dir + "/clip.mp4");
+  // An existing file that is not the source may be overwritten.
+  std::ofstream(dir + "/clip (1).avi") << "y";
+  EXPECT_EQ(TargetBesideSource(source, source), dir + "/clip (1).avi");
+  EXPECT_FALSE(NamesSameFile(dir + "/clip (1).avi", source));
+  EXPECT_FALSE(NamesSameFile("", ""));
 }
 
 TEST(WizardTrimRange, PointsGiveStartAndLengthInMicroseconds) {
