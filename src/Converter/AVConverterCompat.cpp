@@ -17,7 +17,9 @@ struct TRename {
 
 // Options that moved from the generic codec options into libx264's private
 // ones (same values), or into the muxers' private options.
-constexpr std::array<TRename, 10> kRenames{{
+// Private options of the newer encoders and muxers, which the generic option
+// tables never knew, are routed the same way.
+constexpr std::array<TRename, 17> kRenames{{
     {"coder", "coder", TCompatScope::VideoEncoder},
     {"me_method", "motion-est", TCompatScope::VideoEncoder},
     {"b_strategy", "b_strategy", TCompatScope::VideoEncoder},
@@ -28,7 +30,19 @@ constexpr std::array<TRename, 10> kRenames{{
     {"crf", "crf", TCompatScope::VideoEncoder},
     {"muxrate", "muxrate", TCompatScope::Muxer},
     {"preload", "preload", TCompatScope::Muxer},
+    {"movflags", "movflags", TCompatScope::Muxer},
+    {"preset", "preset", TCompatScope::VideoEncoder},
+    {"deadline", "deadline", TCompatScope::VideoEncoder},
+    {"cpu-used", "cpu-used", TCompatScope::VideoEncoder},
+    {"row-mt", "row-mt", TCompatScope::VideoEncoder},
+    {"pix_fmt", "pix_fmt", TCompatScope::VideoStream},
+    {"vtag", "vtag", TCompatScope::VideoStream},
 }};
+
+// Profile names of the H.264 and HEVC encoders; the generic "profile" option
+// only takes numbers and the names of other codecs' profiles.
+constexpr std::array<const char*, 8> kEncoderProfiles{"baseline", "main",    "high",    "high10",
+                                                      "high422",  "high444", "main10",  "mainstillpicture"};
 
 // Old "flags2" items of libx264, now boolean private options.
 struct TFlagItem {
@@ -123,6 +137,9 @@ std::string TranslatePartitions(const std::string& Value) {
 std::vector<TCompatOption> TranslateOption(const std::string& Name, const std::string& Value) {
   for (const auto& r : kRenames)
     if (Name == r.Old) return {{r.Scope, r.New, Value}};
+  if (Name == "profile")
+    for (const char* p : kEncoderProfiles)
+      if (Value == p) return {{TCompatScope::VideoEncoder, Name, Value}};
   if (Name == "partitions")
     return {{TCompatScope::VideoEncoder, "partitions", TranslatePartitions(Value)}};
   if (Name == "flags2") return TranslateFlags(Name, Value, kFlags2Items, TCompatScope::VideoEncoder);

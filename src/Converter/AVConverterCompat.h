@@ -10,6 +10,7 @@ enum class TCompatScope {
   Generic,       // the library's generic codec/format/scaler options, as given
   VideoEncoder,  // a private option of the video encoder (for example libx264)
   Muxer,         // a private option of the output container
+  VideoStream,   // a setting of the output video stream the engine makes itself ("pix_fmt", "vtag")
 };
 
 struct TCompatOption {

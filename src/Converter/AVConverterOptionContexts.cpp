@@ -2,6 +2,7 @@
 
 extern "C" {
 #include <libavutil/opt.h>
+#include <libavutil/pixdesc.h>
 }
 
 #include "Common/Errors.h"
@@ -14,6 +15,13 @@ namespace {
 constexpr int kTypeMask[TOptionContexts::kCodecContexts] = {ofVideo, ofAudio, 0, ofSubtitle, 0};
 constexpr int kScalerSide = 16;  // the scaler context is created for 16x16 pixels
 constexpr size_t kOptionTextSize = 256;
+
+constexpr size_t kTagLength = 4;
+
+bool ValidVideoStreamSetting(const TCompatOption& O) {
+  if (O.Name == "pix_fmt") return av_get_pix_fmt(O.Value.c_str()) != AV_PIX_FMT_NONE;
+  return O.Value.size() == kTagLength;  // "vtag": four characters
+}
 
 }  // namespace
 
@@ -54,6 +62,10 @@ int TOptionContexts::ApplyOption(const std::string& Name, const std::string& Val
   if (Name.empty()) return -1;
   int result = -1;
   for (const TCompatOption& o : TranslateOption(Name, Value)) {
+    if (o.Scope == TCompatScope::VideoStream && !ValidVideoStreamSetting(o)) {
+      ShowErrorMessage("Invalid value for Option!");
+      return -1;
+    }
     if (o.Scope != TCompatScope::Generic) {
       FPrivate.push_back(o);
       result = 0;
@@ -104,6 +116,13 @@ int TOptionContexts::ApplyOption(const std::string& Name, const std::string& Val
     result = 0;
   }
   return result;
+}
+
+std::string TOptionContexts::VideoStreamSetting(const std::string& Name) const {
+  std::string value;
+  for (const TCompatOption& o : FPrivate)
+    if (o.Scope == TCompatScope::VideoStream && o.Name == Name) value = o.Value;
+  return value;
 }
 
 template <class Put>

@@ -46,6 +46,9 @@ class TOptionContexts {
   // Scaler flags currently in the scaler context.
   int SwsFlags() const;
   const std::vector<std::string>& OptNames() const { return FOptNames; }
+  // The last value given for a setting of the output video stream
+  // ("pix_fmt", "vtag"), or "" when none was given.
+  std::string VideoStreamSetting(const std::string& Name) const;
 
  private:
   struct FormatDeleter {

@@ -42,6 +42,17 @@ std::string Trim(const std::string& s) {
 std::mutex gClaimLock;                            // guards gClaimed
 std::map<std::string, std::string> gClaimed;      // path -> first input of the job
 
+// A pixel format or sample-entry tag the profile asks for; a pixel format the
+// encoder cannot take leaves the one chosen from the source.
+void ApplyVideoStreamSettings(const TOptionContexts& Contexts, AVCodecContext* Enc, const AVCodec* Codec) {
+  const AVPixelFormat wanted = av_get_pix_fmt(Contexts.VideoStreamSetting("pix_fmt").c_str());
+  if (wanted != AV_PIX_FMT_NONE && Codec && Codec->pix_fmts)
+    for (const AVPixelFormat* p = Codec->pix_fmts; *p != AV_PIX_FMT_NONE; ++p)
+      if (*p == wanted) Enc->pix_fmt = wanted;
+  const std::string tag = Contexts.VideoStreamSetting("vtag");
+  if (!tag.empty()) Enc->codec_tag = MKTAG(tag[0], tag[1], tag[2], tag[3]);
+}
+
 }  // namespace
 
 bool TConvertJob::InputsHave(AVMediaType Type) const {
@@ -250,6 +261,7 @@ void TConvertJob::NewVideoStream(TOutputFile& File, int FileIndex) {
                                   (enc->pix_fmt == AV_PIX_FMT_YUV420P || enc->pix_fmt == AV_PIX_FMT_YUV422P);
       if (*p == AV_PIX_FMT_NONE && !mjpegException) enc->pix_fmt = codec->pix_fmts[0];
     }
+    ApplyVideoStreamSettings(FContexts, enc, codec);
     if (video.IntraOnly()) enc->gop_size = 0;
     if (video.VideoQscale() != 0 || video.SameQuality()) {
       enc->flags |= AV_CODEC_FLAG_QSCALE;

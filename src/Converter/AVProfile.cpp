@@ -23,11 +23,13 @@ const std::array<TFrameSize, kFrameSizeCount> FrameSizes{{
     {"cga(320x200)", 320, 200}, {"ega(640x350)", 640, 350},     {"hd480(852x480)", 852, 480},
     {"hd720(1280x720)", 1280, 720}, {"hd1080(1920x1080)", 1920, 1080}, {"1440x1080", 1440, 1080},
 }};
-const std::array<const char*, 9> VideoEncoderNames{"H263", "H264", "MPEG4", "WMV2", "MPEG2VIDEO",
-                                                   "MSMPEGV3", "RV20", "XVID", "FLV"};
-const std::array<const char*, 8> AudioEncoderNames{"AAC", "WMAV2", "AC3", "MP2", "MP3", "PCM_S16LE", "RA1", "AMR_NB"};
-const std::array<const char*, 17> FormatNames{"NONE", "RM", "MP4", "ASF", "AVI", "3GP", "3GP2", "FLV", "MOV",
-                                              "PSP", "IPOD", "SVCD", "VCD", "VOB", "DVD", "WEBM", "AC3"};
+const std::array<const char*, 12> VideoEncoderNames{"H263", "H264", "MPEG4", "WMV2", "MPEG2VIDEO", "MSMPEGV3",
+                                                    "RV20", "XVID", "FLV", "HEVC", "AV1", "VP9"};
+const std::array<const char*, 11> AudioEncoderNames{"AAC", "WMAV2", "AC3", "MP2", "MP3", "PCM_S16LE",
+                                                    "RA1", "AMR_NB", "OPUS", "FLAC", "VORBIS"};
+const std::array<const char*, 22> FormatNames{"NONE", "RM", "MP4", "ASF", "AVI", "3GP", "3GP2", "FLV",
+                                              "MOV", "PSP", "IPOD", "SVCD", "VCD", "VOB", "DVD", "WEBM",
+                                              "AC3", "MKV", "OGG", "OPUS", "FLAC", "M4A"};
 const std::array<const char*, 8> FrameRateNames{"Original", "14.99", "20", "23.97", "24", "25", "29.97", "30"};
 const std::array<const char*, 2> ChannelNames{"mono", "stereo"};
 
@@ -42,17 +44,56 @@ struct TRate {
 constexpr std::array<TRate, 8> kFrameRates{{{0, 0}, {15000, 1001}, {20, 1}, {24000, 1001}, {24, 1}, {25, 1},
                                             {30000, 1001}, {30, 1}}};
 constexpr std::array<TRate, 3> kTargetRates{{{25, 1}, {30000, 1001}, {24000, 1001}}};
-constexpr std::array<const char*, 8> kAudioCodecs{"libfaac", "wmav2", "ac3", "mp2", "libmp3lame", "pcm_s16le",
-                                                  "real_144", "libopencore_amrnb"};
-constexpr std::array<const char*, 17> kFormats{"", "rm", "mp4", "asf", "avi", "3gp", "3g2", "flv", "mov",
-                                               "psp", "ipod", "svcd", "vcd", "vob", "dvd", "webm", "ac3"};
-constexpr std::array<const char*, 9> kVideoCodecs{"h263", "libx264", "mpeg4", "wmv2", "mpeg2video",
-                                                  "msmpeg4", "rv20", "libxvid", "flv"};
+constexpr std::array<const char*, 11> kAudioCodecs{"libfaac", "wmav2", "ac3", "mp2", "libmp3lame", "pcm_s16le",
+                                                   "real_144", "libopencore_amrnb", "libopus", "flac", "libvorbis"};
+// M4A is the iPod flavour of MP4, as the library itself picks for ".m4a".
+constexpr std::array<const char*, 22> kFormats{"", "rm", "mp4", "asf", "avi", "3gp", "3g2", "flv", "mov",
+                                               "psp", "ipod", "svcd", "vcd", "vob", "dvd", "webm", "ac3",
+                                               "matroska", "ogg", "opus", "flac", "ipod"};
+
+using TOptionPair = std::pair<const char*, const char*>;
+
+// What a video encoder needs besides its name. Encoders with a rate factor
+// take the profile's quality as "crf"; the newer ones are given 4:2:0
+// pictures (what players decode in hardware) and their own speed settings,
+// which Options lines of the profile override.
+struct TVideoCodec {
+  const char* Name;
+  bool SingleThread;
+  bool RateFactor;
+  std::vector<TOptionPair> Defaults;
+};
+constexpr const char* kPortablePixFmt = "yuv420p";
+// SVT-AV1 preset 10 encodes 720p at more than real time on two cores
+// (docs/PERFORMANCE.md); lower presets are several times slower.
+constexpr const char* kSvtAv1Preset = "10";
+const std::array<TVideoCodec, 12> kVideoCodecs{{
+    {"h263", true, false, {}},
+    {"libx264", false, true, {}},
+    {"mpeg4", false, false, {}},
+    {"wmv2", true, false, {}},
+    {"mpeg2video", false, false, {}},
+    {"msmpeg4", false, false, {}},
+    {"rv20", true, false, {}},
+    {"libxvid", false, false, {}},
+    {"flv", true, false, {}},
+    {"libx265", false, true, {{"pix_fmt", kPortablePixFmt}}},
+    {"libsvtav1", false, true, {{"pix_fmt", kPortablePixFmt}, {"preset", kSvtAv1Preset}}},
+    {"libvpx-vp9", false, true,
+     {{"pix_fmt", kPortablePixFmt}, {"deadline", "good"}, {"cpu-used", "4"}, {"row-mt", "1"}}},
+}};
+// Apple's players take HEVC in MP4 only with the "hvc1" sample entry.
+constexpr const char* kHevcAppleTag = "hvc1";
 constexpr std::array<const char*, 5> kImageExtensions{".bmp", ".jpg", ".png", ".gif", ".tif"};
 constexpr float kFourThirds = 4.0f / 3.0f;
 constexpr int kYuv420p = 0, kYuv422p = 4, kYuv411p = 7;  // the library's pixel-format numbers
 
 std::string Key(const char* Name, int Index) { return std::string(Name) + std::to_string(Index); }
+
+// Containers of the MP4 family (ISO base media files).
+bool IsIsoMedia(TCustomAVFormat Format) {
+  return Format == F_MP4 || Format == F_MOV || Format == F_IPOD || Format == F_M4A;
+}
 
 // One x264 preset: the values of its own keys ("" = not set).
 struct TX264Preset {
@@ -173,6 +214,10 @@ std::string TAVCustomVideoProfile::VideoEncoderName() const {
   return VideoEncoder < VideoEncoderNames.size() ? VideoEncoderNames[VideoEncoder] : "";
 }
 
+bool TAVCustomVideoProfile::UsesQuality() const {
+  return VideoBitrate == 0 && VideoEncoder < kVideoCodecs.size() && kVideoCodecs[VideoEncoder].RateFactor;
+}
+
 double TAVCustomVideoProfile::VideoFrameRate() const {
   if (FrameRate == rOriginal || FrameRate >= FrameRateNames.size()) return 0.0;
   return std::atof(FrameRateNames[FrameRate]);
@@ -186,6 +231,7 @@ void TAVCustomVideoProfile::WriteToIni(TIniFile& AIni, int Index) const {
   AIni.WriteInteger(kSection, Key("VideoEncoder", Index), VideoEncoder);
   AIni.WriteInteger(kSection, Key("FrameRate", Index), FrameRate);
   AIni.WriteInteger(kSection, Key("VideoBitrate", Index), VideoBitrate);
+  AIni.WriteInteger(kSection, Key("VideoQuality", Index), VideoQuality);
 }
 
 void TAVCustomVideoProfile::ReadFromIni(const TIniFile& AIni, int Index) {
@@ -195,6 +241,7 @@ void TAVCustomVideoProfile::ReadFromIni(const TIniFile& AIni, int Index) {
   VideoEncoder = static_cast<TCustomVideoEncoder>(AIni.ReadInteger(kSection, Key("VideoEncoder", Index), VideoEncoder));
   FrameRate = static_cast<TCustomFrameRate>(AIni.ReadInteger(kSection, Key("FrameRate", Index), FrameRate));
   VideoBitrate = AIni.ReadInteger(kSection, Key("VideoBitrate", Index), VideoBitrate);
+  VideoQuality = AIni.ReadInteger(kSection, Key("VideoQuality", Index), VideoQuality);
 }
 
 bool TAVCustomVideoProfile::ApplyProfile(TAVConverter& AVConverter) const {
@@ -203,9 +250,13 @@ bool TAVCustomVideoProfile::ApplyProfile(TAVConverter& AVConverter) const {
   TVideoOptions& v = o.VideoOptions();
   v.SetVideoDisable(false);
   QB_ASSERT("AVProfile", VideoEncoder < kVideoCodecs.size());
-  v.SetEncoderVideoCodecName(kVideoCodecs[VideoEncoder]);
-  if (VideoEncoder == H263 || VideoEncoder == WMV2 || VideoEncoder == RV20 || VideoEncoder == FLV)
-    o.SetThreadCount(1);
+  const TVideoCodec& codec = kVideoCodecs[VideoEncoder];
+  v.SetEncoderVideoCodecName(codec.Name);
+  if (codec.SingleThread) o.SetThreadCount(1);
+  for (const auto& [k, value] : codec.Defaults)
+    if (o.CodecOptions().IndexOfName(k) < 0) o.SetAdvancedOption(k, value);
+  if (VideoEncoder == HEVC && IsIsoMedia(Format) && o.CodecOptions().IndexOfName("vtag") < 0)
+    o.SetAdvancedOption("vtag", kHevcAppleTag);
   if (VideoEncoder == H264) {
     TAVX264Profile x264;
     x264.preset = basic;
@@ -217,6 +268,10 @@ bool TAVCustomVideoProfile::ApplyProfile(TAVConverter& AVConverter) const {
   if (FrameWidth > 0) v.SetFrameWidth(FrameWidth);
   if (FrameHeight > 0) v.SetFrameHeight(FrameHeight);
   v.SetBitrate(static_cast<int32_t>(VideoBitrate * kBitsPerKilobit));
+  if (UsesQuality() && VideoQuality > 0) {
+    o.SetAdvancedOption("b", "0");  // some encoders default to a bit rate, which would cap the quality
+    o.SetAdvancedOption("crf", std::to_string(VideoQuality));
+  }
   if (FrameAspectRatio == AR4_3) v.SetFrameAspectRatio(kFourThirds);
   v.SetPass(Pass);
   if (FrameRate != rOriginal && FrameRate < kFrameRates.size()) {

@@ -12,13 +12,15 @@ class TAVConverter;
 class TIniFile;
 class TAVProfileList;
 
-enum TCustomAudioEncoder : uint8_t { AAC, WMAV2, AC3, MP2, MP3, PCM_S16LE, RA1, AMR_NB };
+// Stored by ordinal: new values are only ever appended, so older profile files
+// keep their meaning.
+enum TCustomAudioEncoder : uint8_t { AAC, WMAV2, AC3, MP2, MP3, PCM_S16LE, RA1, AMR_NB, OPUS, FLAC, VORBIS };
 enum TCustomAudioChannels : uint8_t { mono1, stereo2 };
 enum TCustomAVFormat : uint8_t {
   F_NONE, F_RM, F_MP4, F_ASF, F_AVI, F_3GP, F_3GP2, F_FLV, F_MOV, F_PSP, F_IPOD, F_SVCD, F_VCD, F_VOB, F_DVD,
-  F_WEBM, F_AC3
+  F_WEBM, F_AC3, F_MKV, F_OGG, F_OPUS, F_FLAC, F_M4A
 };
-enum TCustomVideoEncoder : uint8_t { H263, H264, MPEG4, WMV2, MPEG2VIDEO, MSMPEGV3, RV20, XVID, FLV };
+enum TCustomVideoEncoder : uint8_t { H263, H264, MPEG4, WMV2, MPEG2VIDEO, MSMPEGV3, RV20, XVID, FLV, HEVC, AV1, VP9 };
 enum TCustomFrameRate : uint8_t { rOriginal, r1499, r20, r2397, r24, r25, r2997, r30 };
 enum TAVAspectRatio : uint8_t { AR_NONE, AR4_3 };
 enum TAVFrameSize : uint8_t {
@@ -41,9 +43,9 @@ struct TFrameSize {
 };
 constexpr int kFrameSizeCount = 39;
 extern const std::array<TFrameSize, kFrameSizeCount> FrameSizes;
-extern const std::array<const char*, 9> VideoEncoderNames;
-extern const std::array<const char*, 8> AudioEncoderNames;
-extern const std::array<const char*, 17> FormatNames;
+extern const std::array<const char*, 12> VideoEncoderNames;
+extern const std::array<const char*, 11> AudioEncoderNames;
+extern const std::array<const char*, 22> FormatNames;
 extern const std::array<const char*, 8> FrameRateNames;
 extern const std::array<const char*, 2> ChannelNames;
 
@@ -109,9 +111,14 @@ class TAVCustomVideoProfile : public TAVCustomAudioProfile {
   int32_t FrameHeight = 0;
   int32_t Pass = 0;
   TAVAspectRatio FrameAspectRatio = AR_NONE;
+  // Constant-quality value (the encoder's rate factor), used when VideoBitrate
+  // is 0; 0 leaves the encoder's own default.
+  int32_t VideoQuality = 0;
 
   TAVFrameSize FrameSize() const;
   std::string VideoEncoderName() const;
+  // True when VideoBitrate 0 selects the constant-quality mode of the encoder.
+  bool UsesQuality() const;
   double VideoFrameRate() const;
   void WriteToIni(TIniFile& AIni, int Index) const override;
   void ReadFromIni(const TIniFile& AIni, int Index) override;

@@ -23,12 +23,20 @@ struct TVideoRow {
   int Bitrate;
   TAVAspectRatio Aspect;
   std::initializer_list<const char*> Options;
+  int Quality = 0;  // used when Bitrate is 0
 };
 
 // "maxrate=1000000", ... of the iPhone MPEG-4 rows.
 const std::initializer_list<const char*> kIPhoneOptions = {"maxrate=1000000", "qmin=3", "qmax=5", "bufsize=4096k",
                                                            "g=300"};
 const std::initializer_list<const char*> kBitExact = {"flags=bitexact"};
+// H.264 that every player of the last decade takes: High profile, 4:2:0, and
+// the index at the front so that playback starts before the download ends.
+const std::initializer_list<const char*> kUniversalH264 = {"profile=high", "pix_fmt=yuv420p", "movflags=+faststart"};
+constexpr const char* kNewFormats = "新格式";
+// Rate factors of the constant-quality rows: each encoder's visually
+// comparable middle setting.
+constexpr int kX264Quality = 23, kX265Quality = 28, kSvtAv1Quality = 35, kVp9Quality = 31;
 
 void Fill(TAVCustomAudioProfile& P, const TAudioRow& R) {
   P.SetDescription(R.Description);
@@ -57,6 +65,7 @@ void AddVideo(TAVProfileList& L, const TVideoRow& R) {
   p->VideoBitrate = R.Bitrate;
   p->FrameAspectRatio = R.Aspect;
   p->Pass = 0;
+  p->VideoQuality = R.Quality;
   for (const char* o : R.Options) p->Options.Add(o);
   L.AddProfile(std::move(p));
 }
@@ -70,6 +79,12 @@ void AddTarget(TAVProfileList& L, const char* Category) {
 }
 
 }  // namespace
+
+int BuiltInCategoryCount() {
+  TAVProfileList list;
+  BuildProfileCatalogue(list);
+  return list.Categories.Count();
+}
 
 void BuildProfileCatalogue(TAVProfileList& L) {
   L.Clear();
@@ -130,6 +145,16 @@ void BuildProfileCatalogue(TAVProfileList& L) {
   AddVideo(L, {{"MPEG-4 AVC", ".mp4", "MP4", AAC, 44100, stereo2, 64.0, F_MP4}, H264, 320, 240, r2997, 768, AR_NONE, {}});
   AddVideo(L, {{"XVID影片(*.avi)", ".avi", "AVI", MP3, 48000, stereo2, 128.0, F_AVI}, XVID, 320, 240, r25, 1200, AR_NONE, {}});
   AddVideo(L, {{"DivX影片(*.avi)", ".avi", "AVI", MP3, 48000, stereo2, 128.0, F_AVI}, MPEG4, 320, 240, r25, 1200, AR_NONE, {}});
+  // Today's formats, after the described catalogue so its numbering stays.
+  AddVideo(L, {{"H.265/HEVC MP4(*.mp4)", ".mp4", kNewFormats, AAC, 48000, stereo2, 160.0, F_MP4}, HEVC, 0, 0, rOriginal, 0, AR_NONE, {}, kX265Quality});
+  AddVideo(L, {{"H.265/HEVC MKV(*.mkv)", ".mkv", kNewFormats, AAC, 48000, stereo2, 160.0, F_MKV}, HEVC, 0, 0, rOriginal, 0, AR_NONE, {}, kX265Quality});
+  AddVideo(L, {{"AV1 MKV(*.mkv)", ".mkv", kNewFormats, OPUS, 48000, stereo2, 128.0, F_MKV}, AV1, 0, 0, rOriginal, 0, AR_NONE, {}, kSvtAv1Quality});
+  AddVideo(L, {{"WebM VP9(*.webm)", ".webm", kNewFormats, OPUS, 48000, stereo2, 128.0, F_WEBM}, VP9, 0, 0, rOriginal, 0, AR_NONE, {}, kVp9Quality});
+  AddVideo(L, {{"H.264 MP4 通用(*.mp4)", ".mp4", kNewFormats, AAC, 48000, stereo2, 160.0, F_MP4}, H264, 0, 0, rOriginal, 0, AR_NONE, kUniversalH264, kX264Quality});
+  AddAudio(L, {"Opus Audio(*.opus)", ".opus", kNewFormats, OPUS, 48000, stereo2, 128.0, F_OPUS});
+  AddAudio(L, {"FLAC Audio(*.flac)", ".flac", kNewFormats, FLAC, 0, stereo2, 0.0, F_FLAC});
+  AddAudio(L, {"M4A AAC Audio(*.m4a)", ".m4a", kNewFormats, AAC, 44100, stereo2, 192.0, F_M4A});
+  AddAudio(L, {"Ogg Vorbis Audio(*.ogg)", ".ogg", kNewFormats, VORBIS, 44100, stereo2, 160.0, F_OGG});
   L.Categories = TStringList{"AVI", "MP4", "手机", "视频", "音频", "Windows手机", "iPad", "iPhone", "iPod",
-                             "Zune", "PSP", "PS3", "Xbox", "Apple TV"};
+                             "Zune", "PSP", "PS3", "Xbox", "Apple TV", kNewFormats};
 }

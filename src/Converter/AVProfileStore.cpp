@@ -4,12 +4,26 @@
 
 #include "Common/IniFile.h"
 #include "Converter/AVProfile.h"
+#include "Converter/AVProfileCatalogue.h"
 
 namespace {
 constexpr const char* kSection = "Profile";
 // A damaged count must not make start-up create millions of profiles.
 constexpr int kMaxStoredProfiles = 10000;
+// How many built-in categories the program that wrote the file had. Files
+// from before "新格式" lack the key; the profiles of the categories their
+// writer did not know are added to what they hold.
+constexpr const char* kCategoryCountKey = "CategoryCount";
+constexpr int kDescribedCategoryCount = 14;
+
+void AddUnknownBuiltIns(TAVProfileList& List, int KnownCategories) {
+  TAVProfileList builtIn;
+  BuildProfileCatalogue(builtIn);
+  for (int c = KnownCategories; c < builtIn.Categories.Count(); ++c)
+    for (TAVProfile* p : builtIn.ProfilesInCategory(builtIn.Categories[c]))
+      List.AddProfile(builtIn.RemoveProfile(p));
 }
+}  // namespace
 
 void SaveProfiles(const TAVProfileList& List, const std::string& FileName) {
   TIniFile ini(FileName);
@@ -21,6 +35,7 @@ void SaveProfiles(const TAVProfileList& List, const std::string& FileName) {
     ++count;
   }
   ini.WriteInteger(kSection, "ProfileCount", count);
+  ini.WriteInteger(kSection, kCategoryCountKey, BuiltInCategoryCount());
 }
 
 void LoadProfiles(TAVProfileList& List, const std::string& FileName) {
@@ -36,4 +51,6 @@ void LoadProfiles(TAVProfileList& List, const std::string& FileName) {
     p->LoadFromFile(ini, n);
     List.AddProfile(std::move(p));
   }
+  const int known = ini.ReadInteger(kSection, kCategoryCountKey, kDescribedCategoryCount);
+  if (known >= 0 && known < BuiltInCategoryCount()) AddUnknownBuiltIns(List, known);
 }

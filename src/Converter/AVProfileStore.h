@@ -7,7 +7,9 @@ class TAVProfileList;
 
 constexpr const char* kProfilesFileName = "Profiles.ini";
 
-// Writes the audio and video profiles of List, numbered from 0, and "ProfileCount".
+// Writes the audio and video profiles of List, numbered from 0, "ProfileCount"
+// and "CategoryCount" (the number of built-in categories).
 void SaveProfiles(const TAVProfileList& List, const std::string& FileName);
-// Replaces every profile of List by the file's profiles.
+// Replaces every profile of List by the file's profiles; a file written before
+// a built-in category existed gets that category's built-in profiles appended.
 void LoadProfiles(TAVProfileList& List, const std::string& FileName);

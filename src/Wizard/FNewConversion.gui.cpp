@@ -401,7 +401,10 @@ void TFormNewConversion::cbProfilesChange() {
     lblVideoEncoder->setText(QString::fromStdString(video->VideoEncoderName()));
     lblFrameSize->setText(QString::asprintf("%dx%d", video->FrameWidth, video->FrameHeight));
     lblFrameRate->setText(QString::asprintf("%.2f", video->VideoFrameRate()));
-    lblVideoBitrate->setText(QString::number(video->VideoBitrate));
+    // Constant quality shows its rate factor instead of the bit rate 0.
+    lblVideoBitrate->setText(video->UsesQuality() && video->VideoQuality > 0
+                                 ? QStringLiteral("CRF %1").arg(video->VideoQuality)
+                                 : QString::number(video->VideoBitrate));
   }
   if (!edtTarget->text().trimmed().isEmpty())
     ProposeTarget(ReplaceExtension(edtTarget->text().toStdString(), profile->Extension()));

@@ -16,6 +16,10 @@ constexpr const char* kAudioBitrates[] = {"12.2", "32", "64", "80", "96", "112",
 constexpr const char* kVideoBitrates[] = {"128",  "192",  "256",  "384",  "512",  "640",  "768",  "900",
                                           "1000", "1200", "1500", "1800", "2000", "2500", "3000", "4000",
                                           "5000", "6000", "8000", "12000", "15000", "35000"};
+// The last bit rate entry stands for 0: the encoder keeps a constant quality.
+const QString kQualityEntry = QStringLiteral("按质量");
+constexpr const char* kVideoQualities[] = {"18", "20", "22", "23", "24", "26", "28", "30",
+                                           "31", "32", "35", "38", "40", "45", "50"};
 constexpr int kBitrateDigits = 15;
 
 template <class TNames>
@@ -70,6 +74,9 @@ TFrameProfile::TFrameProfile(QWidget* Parent) : QWidget(Parent) {
   AddNames(cbFrameRate, FrameRateNames);
   cbVideoBitrate = NewList("cbVideoBitrate");
   AddNames(cbVideoBitrate, kVideoBitrates);
+  cbVideoBitrate->addItem(kQualityEntry);
+  cbVideoQuality = NewList("cbVideoQuality");
+  AddNames(cbVideoQuality, kVideoQualities);
 
   auto* top = new QHBoxLayout;
   for (auto [caption, widget] : {std::pair<const char*, QWidget*>{"文件后缀", edtExtension},
@@ -93,6 +100,7 @@ TFrameProfile::TFrameProfile(QWidget* Parent) : QWidget(Parent) {
   video->addRow(QStringLiteral("视频编码器"), cbVideoEncoder);
   video->addRow(QStringLiteral("帧率"), cbFrameRate);
   video->addRow(QStringLiteral("视频位率 (kbps)"), cbVideoBitrate);
+  video->addRow(QStringLiteral("视频质量 (CRF)"), cbVideoQuality);
   auto* boxes = new QHBoxLayout;
   boxes->addWidget(gbAudio);
   boxes->addWidget(gbVideo);
@@ -130,11 +138,14 @@ void TFrameProfile::Fill() {
     cbFrameSize->setCurrentIndex(video->FrameSize());
     SelectOrdinal(cbVideoEncoder, video->VideoEncoder);
     SelectOrdinal(cbFrameRate, video->FrameRate);
-    SelectText(cbVideoBitrate, QString::number(video->VideoBitrate));
+    SelectText(cbVideoBitrate, video->VideoBitrate == 0 ? kQualityEntry : QString::number(video->VideoBitrate));
+    SelectText(cbVideoQuality, QString::number(video->VideoQuality));
   } else {
-    for (QComboBox* list : {cbFrameSize, cbVideoEncoder, cbFrameRate, cbVideoBitrate}) list->setCurrentIndex(-1);
+    for (QComboBox* list : {cbFrameSize, cbVideoEncoder, cbFrameRate, cbVideoBitrate, cbVideoQuality})
+      list->setCurrentIndex(-1);
   }
   for (QComboBox* list : {cbFrameSize, cbVideoEncoder, cbFrameRate, cbVideoBitrate}) list->setEnabled(video);
+  EnableQuality(video);
   SelectOrdinal(cbAudioEncoder, FProfile->AudioEncoder);
   SelectOrdinal(cbChannels, FProfile->AudioChannels);
   SelectText(cbAudioBitrate, AudioBitrateText(FProfile->AudioBitrate));
@@ -164,7 +175,13 @@ void TFrameProfile::ControlChange() {
   }
   if (Selected(cbVideoEncoder)) video->VideoEncoder = static_cast<TCustomVideoEncoder>(cbVideoEncoder->currentIndex());
   if (Selected(cbFrameRate)) video->FrameRate = static_cast<TCustomFrameRate>(cbFrameRate->currentIndex());
-  if (Selected(cbVideoBitrate)) video->VideoBitrate = cbVideoBitrate->currentText().toInt();
+  if (Selected(cbVideoBitrate)) video->VideoBitrate = cbVideoBitrate->currentText().toInt();  // quality entry: 0
+  if (Selected(cbVideoQuality)) video->VideoQuality = cbVideoQuality->currentText().toInt();
+  EnableQuality(video);
+}
+
+void TFrameProfile::EnableQuality(const TAVCustomVideoProfile* Video) {
+  cbVideoQuality->setEnabled(Video && Video->UsesQuality());
 }
 
 void TFrameProfile::edtDescriptionChange() {

@@ -9,6 +9,7 @@ class QComboBox;
 class QLineEdit;
 class TAVProfile;
 class TAVCustomAudioProfile;
+class TAVCustomVideoProfile;
 
 class TFrameProfile : public QWidget {
  public:
@@ -29,6 +30,8 @@ class TFrameProfile : public QWidget {
   void Clear();
   void ControlChange();
   void edtDescriptionChange();
+  // The quality list is for encoders with a rate factor whose bit rate is 0.
+  void EnableQuality(const TAVCustomVideoProfile* Video);
 
   TAVCustomAudioProfile* FProfile = nullptr;
   bool FLocked = false;
@@ -44,6 +47,7 @@ class TFrameProfile : public QWidget {
   QComboBox* cbVideoEncoder;
   QComboBox* cbFrameRate;
   QComboBox* cbVideoBitrate;
+  QComboBox* cbVideoQuality;
 };
 
 // An audio bit rate as the list writes it: the shortest decimal form ("128", "12.2").

@@ -21,17 +21,17 @@ class Catalogue : public ::testing::Test {
 };
 
 TEST_F(Catalogue, CountsAndCategories) {
-  ASSERT_EQ(List.ProfileCount(), 53);
+  ASSERT_EQ(List.ProfileCount(), 62);
   int video = 0, audio = 0;
   for (int i = 0; i < List.ProfileCount(); ++i) {
     if (dynamic_cast<TAVCustomVideoProfile*>(List.Profiles(i))) ++video;
     else if (dynamic_cast<TAVCustomAudioProfile*>(List.Profiles(i))) ++audio;
   }
-  EXPECT_EQ(video, 46);
-  EXPECT_EQ(audio, 3);
-  ASSERT_EQ(List.Categories.Count(), 14);
-  const std::vector<int> perCategory{3, 2, 3, 4, 3, 7, 2, 5, 3, 3, 3, 3, 2, 6};
-  for (int c = 0; c < 14; ++c)
+  EXPECT_EQ(video, 51);
+  EXPECT_EQ(audio, 7);
+  ASSERT_EQ(List.Categories.Count(), 15);
+  const std::vector<int> perCategory{3, 2, 3, 4, 3, 7, 2, 5, 3, 3, 3, 3, 2, 6, 9};
+  for (int c = 0; c < 15; ++c)
     EXPECT_EQ(static_cast<int>(List.ProfilesInCategory(List.Categories[c]).size()), perCategory[static_cast<size_t>(c)])
         << List.Categories[c];
   EXPECT_EQ(Descriptions(List.ProfilesInCategory("AVI")),
@@ -40,11 +40,15 @@ TEST_F(Catalogue, CountsAndCategories) {
   EXPECT_EQ(xbox, (std::vector<std::string>{"Xbox360 HD H264 Video", "Xbox360 MCE HD MPEG2 Video"}));
   EXPECT_EQ(List.ProfilesInCategory("iPhone").front()->Description(), "IPhone H264 Video");
   EXPECT_EQ(List.Profiles(6)->Extension(), "%1d.bmp");
-  EXPECT_THROW(List.Profiles(53), std::out_of_range);
+  // Today's formats follow the described catalogue, which keeps its numbering.
+  EXPECT_EQ(List.Categories[14], "新格式");
+  EXPECT_EQ(List.Profiles(52)->Description(), "DivX影片(*.avi)");
+  EXPECT_EQ(List.Profiles(53)->Description(), "H.265/HEVC MP4(*.mp4)");
+  EXPECT_THROW(List.Profiles(62), std::out_of_range);
 }
 
 TEST_F(Catalogue, IndexMovesAndRemoval) {
-  TAVProfile* last = List.Profiles(52);
+  TAVProfile* last = List.Profiles(61);
   last->SetIndex(-5);  // clamped to the first place
   EXPECT_EQ(List.Profiles(0), last);
   EXPECT_EQ(last->Index(), 0);
@@ -52,13 +56,13 @@ TEST_F(Catalogue, IndexMovesAndRemoval) {
   EXPECT_EQ(taken.get(), last);
   EXPECT_EQ(last->ProfileList(), nullptr);
   EXPECT_EQ(last->Index(), -1);
-  EXPECT_EQ(List.ProfileCount(), 52);
+  EXPECT_EQ(List.ProfileCount(), 61);
   EXPECT_EQ(List.RemoveProfile(last), nullptr);
   TAVProfileList other;
   other.AddProfile(std::move(taken));
   last->SetProfileList(&List);
   EXPECT_EQ(other.ProfileCount(), 0);
-  EXPECT_EQ(last->Index(), 52);
+  EXPECT_EQ(last->Index(), 61);
 }
 
 TEST(ApplyProfile, H264VideoProfile) {
@@ -90,6 +94,80 @@ TEST(ApplyProfile, H264VideoProfile) {
                              "directpred=1", "trellis=1", "flags2=+mixed_refs+wpred+dct8x8+fastpskip+mbtree",
                              "wpredp=2", "mbd=rd", "level=41"};
   EXPECT_EQ(o.CodecOptions(), expected);
+}
+
+// The newer encoders: their names, 4:2:0 pictures, their speed settings
+// (which the profile's own lines override), the Apple tag in MP4 only, and
+// the quality in place of a bit rate.
+TEST(ApplyProfile, NewerEncodersAndConstantQuality) {
+  TAVConverter c;
+  TAVCustomVideoProfile hevc;
+  hevc.VideoEncoder = HEVC;
+  hevc.AudioEncoder = OPUS;
+  hevc.Format = F_MP4;
+  hevc.VideoQuality = 26;
+  hevc.Options.Add("pix_fmt=yuv422p");
+  hevc.ApplyProfile(c);
+  const auto& o = c.ConvertOptions();
+  EXPECT_EQ(o.VideoOptions().EncoderVideoCodecName(), "libx265");
+  EXPECT_EQ(o.AudioOptions().EncoderAudioCodecName(), "libopus");
+  EXPECT_EQ(o.VideoOptions().Bitrate(), 0);
+  EXPECT_EQ(o.CodecOptions(), (TStringList{"pix_fmt=yuv422p", "vtag=hvc1", "b=0", "crf=26"}));
+
+  const struct {
+    TCustomVideoEncoder Encoder;
+    TCustomAVFormat Format;
+    const char* Codec;
+    TStringList Options;
+  } cases[] = {
+      {AV1, F_MKV, "libsvtav1", {"pix_fmt=yuv420p", "preset=10"}},
+      {VP9, F_WEBM, "libvpx-vp9", {"pix_fmt=yuv420p", "deadline=good", "cpu-used=4", "row-mt=1"}},
+      {HEVC, F_MKV, "libx265", {"pix_fmt=yuv420p"}},
+      {MPEG4, F_MP4, "mpeg4", {}},  // no rate factor: a bit rate of 0 stays what it was
+  };
+  for (const auto& k : cases) {
+    TAVConverter d;
+    TAVCustomVideoProfile p;
+    p.VideoEncoder = k.Encoder;
+    p.Format = k.Format;
+    p.VideoQuality = 30;
+    p.ApplyProfile(d);
+    TStringList expected = k.Options;
+    if (k.Encoder != MPEG4) {
+      expected.Add("b=0");
+      expected.Add("crf=30");
+    }
+    EXPECT_EQ(d.ConvertOptions().VideoOptions().EncoderVideoCodecName(), k.Codec);
+    EXPECT_EQ(d.ConvertOptions().CodecOptions(), expected) << k.Codec;
+  }
+  // A bit rate wins over the quality; so does an encoder's default quality (0).
+  for (auto [bitrate, quality] : {std::pair{900, 30}, std::pair{0, 0}}) {
+    TAVConverter e;
+    TAVCustomVideoProfile p;
+    p.VideoEncoder = VP9;
+    p.VideoBitrate = bitrate;
+    p.VideoQuality = quality;
+    p.ApplyProfile(e);
+    EXPECT_EQ(e.ConvertOptions().CodecOptions().IndexOfName("crf"), -1);
+    EXPECT_EQ(e.ConvertOptions().VideoOptions().Bitrate(), bitrate * 1000);
+  }
+  const std::pair<TCustomAudioEncoder, const char*> audio[] = {{FLAC, "flac"}, {VORBIS, "libvorbis"}};
+  const std::pair<TCustomAVFormat, const char*> formats[] = {
+      {F_MKV, "matroska"}, {F_OGG, "ogg"}, {F_OPUS, "opus"}, {F_FLAC, "flac"}, {F_M4A, "ipod"}};
+  for (auto [encoder, name] : audio) {
+    TAVConverter f;
+    TAVCustomAudioProfile p;
+    p.AudioEncoder = encoder;
+    p.ApplyProfile(f);
+    EXPECT_EQ(f.ConvertOptions().AudioOptions().EncoderAudioCodecName(), name);
+  }
+  for (auto [format, name] : formats) {
+    TAVConverter f;
+    TAVCustomAudioProfile p;
+    p.Format = format;
+    p.ApplyProfile(f);
+    EXPECT_EQ(f.ConvertOptions().OutputFormat(), name);
+  }
 }
 
 TEST(ApplyProfile, AudioProfileAndRounding) {

@@ -138,7 +138,10 @@ TEST_F(WizardTest, TheInformationPanelDescribesTheChosenProfile) {
       auto* video = dynamic_cast<TAVCustomVideoProfile*>(profile);
       if (video) {
         EXPECT_EQ(w->lblFrameSize->text(), QString("%1x%2").arg(video->FrameWidth).arg(video->FrameHeight));
-        EXPECT_EQ(w->lblVideoBitrate->text(), QString::number(video->VideoBitrate));
+        // Constant quality shows its rate factor in place of the bit rate 0.
+        EXPECT_EQ(w->lblVideoBitrate->text(), video->VideoBitrate == 0 && video->VideoQuality > 0
+                                                  ? QStringLiteral("CRF %1").arg(video->VideoQuality)
+                                                  : QString::number(video->VideoBitrate));
         EXPECT_EQ(w->lblFrameRate->text().count('.'), 1);
         EXPECT_EQ(w->lblFrameRate->text().section('.', 1).size(), 2);
       } else {

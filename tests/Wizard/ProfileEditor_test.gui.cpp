@@ -109,7 +109,7 @@ TEST_F(ProfileEditorTest, ShowsTheCategoriesTheToolbarAndTheFramesLists) {
   EXPECT_EQ(Texts(CategoryList(&editor)),
             (QStringList{"AVI", "MP4", QStringLiteral("手机"), QStringLiteral("视频"), QStringLiteral("音频"),
                          QStringLiteral("Windows手机"), "iPad", "iPhone", "iPod", "Zune", "PSP", "PS3", "Xbox",
-                         "Apple TV"}));
+                         "Apple TV", QStringLiteral("新格式")}));
   QStringList tools;
   for (QAction* a : Child<QToolBar>(&editor, "tbProfiles")->actions())
     tools << (a->isSeparator() ? QStringLiteral("|") : a->text() + "/" + a->toolTip());
@@ -120,8 +120,12 @@ TEST_F(ProfileEditorTest, ShowsTheCategoriesTheToolbarAndTheFramesLists) {
             (QStringList{"8000", "16000", "22050", "32000", "41000", "44100", "48000"}));
   EXPECT_EQ(Entries(List(&editor, "cbAudioBitrate")),
             (QStringList{"12.2", "32", "64", "80", "96", "112", "128", "160", "192", "224", "448"}));
-  EXPECT_EQ(List(&editor, "cbVideoBitrate")->count(), 22);
+  EXPECT_EQ(List(&editor, "cbVideoBitrate")->count(), 23);
   EXPECT_EQ(List(&editor, "cbVideoBitrate")->itemText(21), "35000");
+  EXPECT_EQ(List(&editor, "cbVideoBitrate")->itemText(22), QStringLiteral("按质量"));
+  EXPECT_EQ(Entries(List(&editor, "cbVideoEncoder")).mid(8), (QStringList{"FLV", "HEVC", "AV1", "VP9"}));
+  EXPECT_EQ(Entries(List(&editor, "cbAudioEncoder")).mid(7), (QStringList{"AMR_NB", "OPUS", "FLAC", "VORBIS"}));
+  EXPECT_EQ(Entries(List(&editor, "cbFormat")).mid(16), (QStringList{"AC3", "MKV", "OGG", "OPUS", "FLAC", "M4A"}));
   EXPECT_EQ(List(&editor, "cbFrameSize")->count(), 39);
   EXPECT_EQ(List(&editor, "cbFrameSize")->itemText(38), "1440x1080");
   EXPECT_EQ(Entries(List(&editor, "cbFormat")).first(), "NONE");
@@ -342,21 +346,20 @@ TEST_F(ProfileEditorTest, NewVideoProfileInMp4IsSavedAndOfferedAfterARestart) {
 
   const QByteArray file = ReadFile(FFile);
   EXPECT_TRUE(file.endsWith(
-      "Description48=DivX\xE5\xBD\xB1\xE7\x89\x87(*.avi)\r\nExtension48=.avi\r\nCategory48=AVI\r\n"
-      "IsVideo48=1\r\nSampleRate48=48000\r\nAudioEncoder48=4\r\nAudioChannels48=1\r\nAudioBitrate48=128\r\n"
-      "Format48=4\r\nOptions48=\r\nFrameWidth48=320\r\nFrameHeight48=240\r\nVideoEncoder48=2\r\n"
-      "FrameRate48=5\r\nVideoBitrate48=1200\r\n"
-      "Description49=My Clip\r\nExtension49=.mp4\r\nCategory49=MP4\r\nIsVideo49=1\r\nSampleRate49=44100\r\n"
-      "AudioEncoder49=0\r\nAudioChannels49=1\r\nAudioBitrate49=12.2\r\nFormat49=2\r\nOptions49=\r\n"
-      "FrameWidth49=320\r\nFrameHeight49=240\r\nVideoEncoder49=1\r\nFrameRate49=5\r\nVideoBitrate49=768\r\n"
-      "ProfileCount=50\r\n"))
+      "Description57=Ogg Vorbis Audio(*.ogg)\r\nExtension57=.ogg\r\nCategory57=\xE6\x96\xB0\xE6\xA0\xBC\xE5\xBC\x8F\r\n"
+      "IsVideo57=0\r\nSampleRate57=44100\r\nAudioEncoder57=10\r\nAudioChannels57=1\r\nAudioBitrate57=160\r\n"
+      "Format57=18\r\nOptions57=\r\n"
+      "Description58=My Clip\r\nExtension58=.mp4\r\nCategory58=MP4\r\nIsVideo58=1\r\nSampleRate58=44100\r\n"
+      "AudioEncoder58=0\r\nAudioChannels58=1\r\nAudioBitrate58=12.2\r\nFormat58=2\r\nOptions58=\r\n"
+      "FrameWidth58=320\r\nFrameHeight58=240\r\nVideoEncoder58=1\r\nFrameRate58=5\r\nVideoBitrate58=768\r\n"
+      "VideoQuality58=0\r\nProfileCount=59\r\nCategoryCount=15\r\n"))
       << file.right(800).toStdString();
 
   // A restart: the built-in catalogue, replaced by the user's file.
   TAVProfileList restarted;
   BuildProfileCatalogue(restarted);
   LoadProfiles(restarted, FFile);
-  ASSERT_EQ(restarted.ProfileCount(), 50);
+  ASSERT_EQ(restarted.ProfileCount(), 59);
   auto* aac = dynamic_cast<TAVCustomAudioProfile*>(restarted.FindByDescription("AAC Audio"));
   ASSERT_NE(aac, nullptr);
   EXPECT_DOUBLE_EQ(aac->AudioBitrate, 224);
@@ -370,6 +373,60 @@ TEST_F(ProfileEditorTest, NewVideoProfileInMp4IsSavedAndOfferedAfterARestart) {
   EXPECT_EQ(List(&editor, "cbVideoEncoder")->currentText(), "H264");
   EXPECT_EQ(List(&editor, "cbVideoBitrate")->currentText(), "768");
   EXPECT_EQ(List(&editor, "cbSampleRate")->currentText(), "44100");
+}
+
+// A profile of each newer encoder, made in the editor with a constant
+// quality, saved, read back after a restart and shown again as made.
+TEST_F(ProfileEditorTest, NewerEncodersAndQualityRoundTripThroughTheFile) {
+  struct TMade {
+    const char* Name;
+    const char* Video;
+    const char* Audio;
+    const char* Format;
+    const char* Quality;
+  };
+  const TMade made[] = {{"Mine HEVC", "HEVC", "OPUS", "MKV", "24"},
+                        {"Mine AV1", "AV1", "FLAC", "MKV", "40"},
+                        {"Mine VP9", "VP9", "VORBIS", "OGG", "31"}};
+  {
+    TFormEditProfile editor(FCatalogue, FFile);
+    editor.show();
+    for (const TMade& m : made) {
+      ClickCategory(&editor, QStringLiteral("新格式"));
+      ClickTool(&editor, "actNewVideoProfile");
+      Type(&editor, "edtDescription", m.Name);
+      Choose(&editor, "cbVideoEncoder", m.Video);
+      Choose(&editor, "cbAudioEncoder", m.Audio);
+      Choose(&editor, "cbFormat", m.Format);
+      Choose(&editor, "cbVideoBitrate", "900");
+      EXPECT_FALSE(List(&editor, "cbVideoQuality")->isEnabled());  // a bit rate is chosen
+      Choose(&editor, "cbVideoBitrate", QStringLiteral("按质量"));
+      EXPECT_TRUE(List(&editor, "cbVideoQuality")->isEnabled());
+      Choose(&editor, "cbVideoQuality", m.Quality);
+    }
+    ClickTool(&editor, "actSaveAndExit");
+  }
+  TAVProfileList restarted;
+  LoadProfiles(restarted, FFile);
+  TFormEditProfile editor(restarted, FFile);
+  editor.show();
+  for (const TMade& m : made) {
+    SCOPED_TRACE(m.Name);
+    auto* p = dynamic_cast<TAVCustomVideoProfile*>(restarted.FindByDescription(m.Name));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->VideoBitrate, 0);
+    EXPECT_EQ(p->VideoQuality, QString(m.Quality).toInt());
+    EXPECT_EQ(p->Category(), "新格式");
+    editor.SetCurrentProfile(p);
+    EXPECT_EQ(List(&editor, "cbVideoEncoder")->currentText(), m.Video);
+    EXPECT_EQ(List(&editor, "cbAudioEncoder")->currentText(), m.Audio);
+    EXPECT_EQ(List(&editor, "cbFormat")->currentText(), m.Format);
+    EXPECT_EQ(List(&editor, "cbVideoBitrate")->currentText(), QStringLiteral("按质量"));
+    EXPECT_EQ(List(&editor, "cbVideoQuality")->currentText(), m.Quality);
+  }
+  // An older encoder has no rate factor: its quality list stays off.
+  editor.SetCurrentProfile(restarted.FindByDescription("MPEG-4"));
+  EXPECT_FALSE(List(&editor, "cbVideoQuality")->isEnabled());
 }
 
 TEST_F(ProfileEditorTest, ClosingWithoutSavingKeepsChangesForTheRunOnly) {

@@ -48,9 +48,10 @@ TEST(Cli, ListsTheOfferedProfilesInCatalogueOrder) {
   size_t start = 0;
   for (size_t nl; (nl = r.Output.find('\n', start)) != std::string::npos; start = nl + 1)
     lines.push_back(r.Output.substr(start, nl - start));
-  ASSERT_EQ(lines.size(), 49u);
+  ASSERT_EQ(lines.size(), 58u);
   EXPECT_EQ(lines.front(), "视频\tMatroska Video(.mkv)\t.mkv");
-  EXPECT_EQ(lines.back(), "AVI\tDivX影片(*.avi)\t.avi");
+  EXPECT_EQ(lines[48], "AVI\tDivX影片(*.avi)\t.avi");
+  EXPECT_EQ(lines.back(), "新格式\tOgg Vorbis Audio(*.ogg)\t.ogg");
   EXPECT_NE(r.Output.find("iPhone\tIPhone H264 Video\t.mp4"), std::string::npos);
 }
 
