@@ -41,6 +41,7 @@ TAVConverter::~TAVConverter() {
 }
 
 void TAVConverter::Convert() {
+  FStopRequested.store(false);
   FJobRunning = std::make_shared<std::atomic<bool>>(true);
   TAVConvertThread::Start(this, FJobRunning);
 }
@@ -59,6 +60,9 @@ void TAVConverter::Resume() {
 }
 
 void TAVConverter::Stop() {
+  // The request comes first: a job that enters csRunning after this reads it
+  // before its headers are written, a job already running sees csStopped.
+  if (FJobRunning && FJobRunning->load()) FStopRequested.store(true);
   TAVConvertState s = FState.load();
   while (s == csRunning || s == csPaused) {
     if (FState.compare_exchange_weak(s, csStopped)) {
@@ -157,27 +161,37 @@ void TAVConverter::Transcode() { FJob->Transcode(); }
 void TAVConverter::RunJob() {
   if (FInputFiles.Count() == 0) return;
   bool setUp = false;
+  bool stoppedInSetup = false;
   {
     TConvertJob job(*this);
     FJob = &job;
+    // A failure while a stop is pending during setup is the stop taking effect
+    // (an interrupted read or write); it is no error.
+    auto failed = [&](const std::exception& e) {
+      if (FStopRequested.load() && job.InSetup()) {
+        stoppedInSetup = true;
+        MainThread().RunAndWait([this] { DoStopped(); });
+        return;
+      }
+      FErrorMsg = e.what();
+      MainThread().RunAndWait([this] { DoError(); });
+    };
     try {
       job.SetUp();
       setUp = true;
     } catch (const std::exception& e) {
-      FErrorMsg = e.what();
-      MainThread().RunAndWait([this] { DoError(); });
+      failed(e);
     }
     if (setUp) {
       try {
         Transcode();
       } catch (const std::exception& e) {
-        FErrorMsg = e.what();
-        MainThread().RunAndWait([this] { DoError(); });
+        failed(e);
       }
     }
     FJob = nullptr;
   }  // the job's destructor closes outputs and inputs and releases the option contexts
-  const bool stopped = FState.load() == csStopped;
+  const bool stopped = stoppedInSetup || FState.load() == csStopped;
   FState.store(csNone);
   if (setUp && !stopped) MainThread().RunAndWait([this] { DoComplete(); });
   // Nothing of this converter may be touched from here on.

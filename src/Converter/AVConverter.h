@@ -73,7 +73,8 @@ class TAVConverter {
   const std::string& ErrorMessage() const { return FErrorMsg; }
   int8_t LogLevel() const { return FLogLevel; }
 
-  // Main thread.
+  // Main thread. Stop also ends a job that is still setting up (opening its
+  // inputs and outputs): the job then ends without completion.
   void Convert();
   void Pause();
   void Resume();
@@ -111,6 +112,10 @@ class TAVConverter {
   TStringList FInputFiles;
   TStringList FOutputFiles;
   std::atomic<TAVConvertState> FState{csNone};
+  // Set by Stop while a job is in flight, in any state (a job still setting
+  // up is in csNone); cleared by Convert. Read by the job's interrupt
+  // callbacks and between its setup steps.
+  std::atomic<bool> FStopRequested{false};
   int8_t FLogLevel = kDefaultLogLevel;
   std::string FErrorMsg;  // worker writes before DoError, main reads inside it
 

@@ -11,6 +11,7 @@ extern "C" {
 #include "Converter/AVConverter.h"
 #include "Converter/AVConverterJob.h"
 #include "Converter/AVConverterIO.h"
+#include "Converter/AVConverterWaitingIO.h"
 
 namespace {
 
@@ -96,13 +97,22 @@ void TConvertJob::OpenInput(int Index) {
                                       AVMEDIA_TYPE_SUBTITLE, false, &forcedSubtitle);
   ic->flags |= AVFMT_FLAG_NONBLOCK;
 
-  // Caller-owned byte streams are read through their own I/O context.
+  // Caller-owned byte streams are read through their own I/O context, and so
+  // are FIFOs and devices, whose reads must not outlast a stop request.
   if (IsStreamName(name)) {
     file.CustomIO = OpenStreamIO(name, false);
     if (!file.CustomIO) throw Exception(Format("Could not open file:%d!", AVERROR(ENOENT)));
+  } else if (IsWaitingFile(name)) {
+    file.Waiting = TWaitingReader::Open(name, InputInterrupt());
+    if (!file.Waiting) throw Exception(Format("Could not open file:%d!", AVERROR(errno)));
+    file.CustomIO = file.Waiting->MakeIO();
+    if (!file.CustomIO) throw Exception("no memory");
+  }
+  if (file.CustomIO) {
     ic->pb = file.CustomIO.get();
     ic->flags |= AVFMT_FLAG_CUSTOM_IO;
   }
+  ic->interrupt_callback = InputInterrupt();
   AVFormatContext* raw = ic.release();
   int ret = avformat_open_input(&raw, name.c_str(), FInputFormat, &params);
   if (ret < 0) {
@@ -160,7 +170,8 @@ void TConvertJob::OpenInput(int Index) {
     ist.Dec->thread_count = FOptions.ThreadCount();
     ist.Dec->pkt_timebase = st->time_base;
     AVCodecContext* dec = ist.Dec.get();
-    switch (par->codec_type) {
+    // A cover picture sets none of the video values and is never discarded.
+    switch (IsAttachedPicture(st) ? AVMEDIA_TYPE_ATTACHMENT : par->codec_type) {
       case AVMEDIA_TYPE_AUDIO:
         FContexts.CopyContextOptions(dec, FContexts.Codec(AVMEDIA_TYPE_AUDIO), ofDecoding | ofAudio);
         FConverter._ChannelLayout =

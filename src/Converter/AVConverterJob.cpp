@@ -1,7 +1,9 @@
 // The job's steps 1 to 7 and its cleanup.
 #include "Converter/AVConverterJob.h"
 
+#include "Common/Errors.h"
 #include "Converter/AVConverter.h"
+#include "Converter/AVConverterWaitingIO.h"
 
 TConvertJob::TConvertJob(TAVConverter& Converter)
     : FConverter(Converter),
@@ -11,10 +13,23 @@ TConvertJob::TConvertJob(TAVConverter& Converter)
 TConvertJob::~TConvertJob() {
   // Streams reference the containers: release them first, then outputs, then inputs.
   FOutputStreams.clear();
-  FOutputFiles.clear();
+  CloseOutputs();
   ReleaseClaimedOutputs(FClaimedOutputs);
   FInputStreams.clear();
   FInputFiles.clear();
+}
+
+int TConvertJob::InputInterrupted(void* Job) {
+  return static_cast<TConvertJob*>(Job)->FConverter.FStopRequested.load() ? 1 : 0;
+}
+
+int TConvertJob::OutputInterrupted(void* Job) {
+  auto* job = static_cast<TConvertJob*>(Job);
+  return job->FInSetup.load() && job->FConverter.FStopRequested.load() ? 1 : 0;
+}
+
+void TConvertJob::CheckStop() const {
+  if (FConverter.FStopRequested.load()) throw Exception("Conversion stopped");
 }
 
 void TConvertJob::SetUp() {
@@ -25,7 +40,14 @@ void TConvertJob::SetUp() {
   if (video.Bitrate() != 0) FContexts.ApplyOption("b", std::to_string(video.Bitrate()));
   for (const std::string& line : FOptions.CodecOptions()) FContexts.ApplyLine(line);
   ResolveFormats();
-  for (int i = 0; i < FConverter.InputFiles().Count(); ++i) OpenInput(i);
+  for (int i = 0; i < FConverter.InputFiles().Count(); ++i) {
+    CheckStop();
+    OpenInput(i);
+  }
   ApplyTimestampScales();
-  for (int i = 0; i < FConverter.OutputFiles().Count(); ++i) SetUpOutput(i);
+  for (int i = 0; i < FConverter.OutputFiles().Count(); ++i) {
+    CheckStop();
+    SetUpOutput(i);
+  }
+  CheckStop();
 }

@@ -4,11 +4,14 @@
 // worker thread; the stages live in one file each:
 //   AVConverterInputs.cpp   stream maps, formats, opening the inputs
 //   AVConverterOutputs.cpp  output containers and their streams
+//   AVConverterCover.cpp    the source's cover picture in the output
 //   AVConverterSetup.cpp    stream tables, mapping, codecs, headers
 //   AVConverterLoop.cpp     packet loop, decoding, draining
 //   AVConverterAudio.cpp    audio resampling, sync and encoding
 //   AVConverterVideo.cpp    video sync and encoding
 //   AVConverterMux.cpp      subtitles, stream copy, bitstream filters, muxing
+//   AVConverterFinish.cpp   trailers, empty outputs, unfinished targets
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -29,7 +32,8 @@ struct TStreamMap {
 };
 
 struct TInputFile {
-  ff::IOPtr CustomIO;                // "stream:" inputs; outlives Ctx
+  std::unique_ptr<class TWaitingReader> Waiting;  // FIFOs and devices; outlives CustomIO
+  ff::IOPtr CustomIO;                // "stream:" inputs, FIFOs and devices; outlives Ctx
   ff::InputPtr Ctx;
   std::string FileName;
   int64_t TsOffset = 0;              // microseconds added to every timestamp
@@ -57,6 +61,12 @@ struct TInputStream {
   int Quality = 0;
 };
 
+// A cover picture (ID3 APIC, "covr", a FLAC picture block): never a
+// conversion's video stream.
+inline bool IsAttachedPicture(const AVStream* St) {
+  return St->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && (St->disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+
 struct FileCloser {
   void operator()(FILE* f) const { fclose(f); }
 };
@@ -75,6 +85,7 @@ struct TOutputStream {
   ff::CodecContextPtr Enc;            // encoder settings; opened when encoding
   const AVCodec* Encoder = nullptr;
   bool StreamCopy = false;
+  bool Cover = false;                 // the source's cover picture, carried over unchanged
   int SourceIndex = -1;               // global input stream index
   int SyncIndex = -1;
   int FramesWritten = 0;
@@ -103,11 +114,17 @@ struct TOutputFile {
   ff::IOPtr CustomIO;                // "stream:" outputs; outlives Ctx
   ff::OutputPtr Ctx;
   std::string FileName;
+  bool Created = false;              // the job opened the file on disk for writing
   bool HeaderWritten = false;
+  bool TrailerWritten = false;
+  int64_t Packets = 0;               // packets the muxer accepted
 };
 
 // Frees the output paths a job claimed (any thread).
 void ReleaseClaimedOutputs(const std::vector<std::string>& Paths);
+// Logs the system's reason of a failed write (for example "No space left on
+// device") with the file's name. Worker thread.
+void LogWriteError(const std::string& FileName, int Code);
 
 class TConvertJob {
  public:
@@ -120,8 +137,19 @@ class TConvertJob {
   void SetUp();
   // Transcode setup and the packet loop. Throws on failure.
   void Transcode();
+  // True until the packet loop starts (a stop before then ends the job
+  // without headers or completion).
+  bool InSetup() const { return FInSetup.load(); }
 
  private:
+  // Stop requests: the interrupt callbacks of inputs (any time) and outputs
+  // (during setup only: a stopped loop still writes its trailers), and the
+  // check between setup steps. Any thread that does the job's I/O.
+  static int InputInterrupted(void* Job);
+  static int OutputInterrupted(void* Job);
+  AVIOInterruptCB InputInterrupt() { return {InputInterrupted, this}; }
+  AVIOInterruptCB OutputInterrupt() { return {OutputInterrupted, this}; }
+  void CheckStop() const;
   // inputs
   void ParseStreamMaps();
   void ResolveFormats();
@@ -132,6 +160,8 @@ class TConvertJob {
   void NewVideoStream(TOutputFile& File, int FileIndex);
   void NewAudioStream(TOutputFile& File, int FileIndex);
   bool NewSubtitleStream(TOutputFile& File, int FileIndex);
+  void AddCover(TOutputFile& File, int FileIndex);
+  void PrepareCover(TOutputStream& Ost, const TInputStream& Ist);
   TOutputStream& NewStream(TOutputFile& File, int FileIndex, AVMediaType Type,
                            const class TStringList& Filters);
   std::vector<std::string> ParseBitstreamFilters(const TStringList& Names);
@@ -172,6 +202,15 @@ class TConvertJob {
   int64_t ReceivePackets(TOutputStream& Ost);
   void WritePacket(TOutputStream& Ost, AVPacket* Packet);
   void MuxPacket(TOutputStream& Ost, AVPacket* Packet);
+  // Ends every output whose header was written: the trailer, and a check that
+  // packets went in. Throws when a trailer can't be written or an output got
+  // no packet at all (unless the job was stopped).
+  void WriteTrailers(bool Stopped);
+  // After a failure: closes what was written as well as the container allows.
+  void CloseAfterFailure() noexcept;
+  // Closes the outputs and removes the files the job created that never got
+  // a header or a packet.
+  void CloseOutputs() noexcept;
   double SyncInputTime(const TOutputStream& Ost) const;
 
   TAVConverter& FConverter;
@@ -187,4 +226,5 @@ class TConvertJob {
   std::vector<std::string> FClaimedOutputs;  // output paths this job holds
   std::vector<uint8_t> FSubtitleBuffer;
   ff::PacketPtr FPacket;
+  std::atomic<bool> FInSetup{true};  // written by the worker, read by interrupt callbacks
 };

@@ -105,6 +105,7 @@ void TConvertJob::UpdateReport(bool Final) {
   FConverter.FTargetFileSize.store(size);
   double t = kFarAway;
   for (const auto& ost : FOutputStreams) {
+    if (ost->Cover) continue;  // one picture at the start, no position
     const double pos = OutputPosition(*ost);
     if (pos > 0 && pos < t) t = pos;
   }
@@ -131,6 +132,7 @@ void TConvertJob::RunLoop() {
     int chosenIndex = -1;
     for (const auto& p : FOutputStreams) {
       const TOutputStream& ost = *p;
+      if (ost.Cover) continue;
       const TInputStream& ist = FInputStreams[static_cast<size_t>(ost.SourceIndex)];
       TInputFile& file = FInputFiles[static_cast<size_t>(ist.FileIndex)];
       if (file.NoPacket) continue;
@@ -230,7 +232,7 @@ void TConvertJob::RunLoop() {
 
   for (size_t i = 0; i < FInputStreams.size(); ++i)
     if (FInputStreams[i].DecodingNeeded) ProcessPacket(FInputStreams[i], static_cast<int>(i), nullptr);
-  for (auto& f : FOutputFiles) av_write_trailer(f.Ctx.get());
+  WriteTrailers(c.State() == csStopped);
   UpdateReport(true);
   for (auto& ost : FOutputStreams) ost->Graph.reset();
 }

@@ -95,8 +95,13 @@ void TConvertJob::CopyPacket(TOutputStream& Ost, TInputStream& Ist, const AVPack
 }
 
 void TConvertJob::MuxPacket(TOutputStream& Ost, AVPacket* Packet) {
-  AVFormatContext* oc = FOutputFiles[static_cast<size_t>(Ost.FileIndex)].Ctx.get();
-  if (av_interleaved_write_frame(oc, Packet) < 0) throw Exception("av_interleaved_write_frame() ");
+  TOutputFile& file = FOutputFiles[static_cast<size_t>(Ost.FileIndex)];
+  const int ret = av_interleaved_write_frame(file.Ctx.get(), Packet);
+  if (ret < 0) {
+    LogWriteError(file.FileName, ret);
+    throw Exception("av_interleaved_write_frame() ");
+  }
+  ++file.Packets;
 }
 
 void TConvertJob::WritePacket(TOutputStream& Ost, AVPacket* Packet) {

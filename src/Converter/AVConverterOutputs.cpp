@@ -58,7 +58,7 @@ void ApplyVideoStreamSettings(const TOptionContexts& Contexts, AVCodecContext* E
 bool TConvertJob::InputsHave(AVMediaType Type) const {
   for (const auto& f : FInputFiles)
     for (unsigned i = 0; i < f.Ctx->nb_streams; ++i)
-      if (f.Ctx->streams[i]->codecpar->codec_type == Type) return true;
+      if (f.Ctx->streams[i]->codecpar->codec_type == Type && !IsAttachedPicture(f.Ctx->streams[i])) return true;
   return false;
 }
 
@@ -154,6 +154,7 @@ void TConvertJob::SetUpOutput(int Index) {
   if (useVideo) NewVideoStream(out, Index);
   if (useAudio) NewAudioStream(out, Index);
   if (useSubtitle) NewSubtitleStream(out, Index);
+  if (!useVideo && useAudio) AddCover(out, Index);
 
   // 7.-8. Creation time and metadata.
   if (FOptions.RecTimestamp() != 0)
@@ -188,7 +189,13 @@ void TConvertJob::SetUpOutput(int Index) {
       fs::path dir = fs::path(name).parent_path();
       std::error_code ec;
       if (!dir.empty()) fs::create_directories(dir, ec);
-      if (avio_open(&oc->pb, name.c_str(), AVIO_FLAG_WRITE) < 0) throw Exception("Could not open file");
+      oc->interrupt_callback = OutputInterrupt();
+      const int ret = avio_open2(&oc->pb, name.c_str(), AVIO_FLAG_WRITE, &oc->interrupt_callback, nullptr);
+      if (ret < 0) {
+        LogWriteError(name, ret);
+        throw Exception("Could not open file");
+      }
+      out.Created = true;
     }
   }
 

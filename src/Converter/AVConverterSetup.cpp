@@ -29,11 +29,12 @@ constexpr const char* kPassLogPattern = "ffmpeg2pass-%d.log";
 void TConvertJob::BuildStreamTables() {
   if (FOptions.RateEmu())
     for (auto& ist : FInputStreams) ist.RateEmuStart = av_gettime();
-  size_t count = 0;
-  for (size_t i = 0; i < FOutputFiles.size(); ++i) {
+  for (size_t i = 0; i < FOutputFiles.size(); ++i)
     if (FOutputFiles[i].Ctx->nb_streams == 0) throw Exception("Output file does not contain any stream");
-    count += FOutputFiles[i].Ctx->nb_streams;
-  }
+  // Covers are mapped when they are added; stream maps name the other streams.
+  size_t count = 0;
+  for (const auto& ost : FOutputStreams)
+    if (!ost->Cover) ++count;
   if (!FStreamMaps.empty() && FStreamMaps.size() != count)
     throw Exception("Number of stream maps must match number of output streams");
   for (const auto& m : FStreamMaps) {
@@ -49,12 +50,14 @@ void TConvertJob::BuildStreamTables() {
 }
 
 void TConvertJob::MapStreams() {
-  for (size_t n = 0; n < FOutputStreams.size(); ++n) {
-    TOutputStream& ost = *FOutputStreams[n];
+  size_t n = 0;  // position among the mapped output streams
+  for (auto& p : FOutputStreams) {
+    TOutputStream& ost = *p;
+    if (ost.Cover) continue;
     const AVMediaType type = ost.Enc->codec_type;
     int source = -1;
     if (!FStreamMaps.empty()) {
-      const TStreamMap& m = FStreamMaps[n];
+      const TStreamMap& m = FStreamMaps[n++];
       source = FInputFiles[static_cast<size_t>(m.FileIndex)].FirstStream + m.StreamIndex;
       if (FInputStreams[static_cast<size_t>(source)].St->codecpar->codec_type != type)
         throw Exception(Format("Codec type mismatch for mapping #%d.%d -> #%d.%d", m.FileIndex,
@@ -73,7 +76,8 @@ void TConvertJob::MapStreams() {
             if (p->id == FOptions.ProgramID()) inProgram = true;
           if (!inProgram) continue;
         }
-        if (!ist.Unmapped || ist.St->discard == AVDISCARD_ALL || ist.St->codecpar->codec_type != type)
+        if (!ist.Unmapped || ist.St->discard == AVDISCARD_ALL || ist.St->codecpar->codec_type != type ||
+            IsAttachedPicture(ist.St))
           continue;
         // The frames examined while probing are private to the library; its own
         // choice of the best stream of a kind weighs them, so that stream wins.
@@ -87,7 +91,7 @@ void TConvertJob::MapStreams() {
       if (source < 0 && FOptions.ProgramID() == 0) {
         for (size_t i = 0; i < FInputStreams.size(); ++i) {
           const TInputStream& ist = FInputStreams[i];
-          if (ist.St->codecpar->codec_type == type && ist.St->discard != AVDISCARD_ALL)
+          if (ist.St->codecpar->codec_type == type && ist.St->discard != AVDISCARD_ALL && !IsAttachedPicture(ist.St))
             source = static_cast<int>(i);
         }
       }
@@ -243,6 +247,10 @@ void TConvertJob::PrepareStream(TOutputStream& Ost) {
   TInputStream& ist = FInputStreams[static_cast<size_t>(Ost.SourceIndex)];
   av_dict_copy(&Ost.St->metadata, ist.St->metadata, AV_DICT_DONT_OVERWRITE);
   Ost.St->disposition = ist.St->disposition;
+  if (Ost.Cover) {
+    PrepareCover(Ost, ist);
+    return;
+  }
   if (Ost.StreamCopy) {
     PrepareCopy(Ost, ist);
     return;
@@ -365,8 +373,11 @@ void TConvertJob::CopyChapters(int InputIndex, int OutputIndex) {
 
 void TConvertJob::WriteHeaders() {
   for (auto& f : FOutputFiles) {
-    if (avformat_write_header(f.Ctx.get(), nullptr) < 0)
+    const int ret = avformat_write_header(f.Ctx.get(), nullptr);
+    if (ret < 0) {
+      LogWriteError(f.FileName, ret);
       throw Exception("Could not write header for output file  (incorrect codec parameters ?)");
+    }
     f.HeaderWritten = true;
   }
 }
@@ -378,6 +389,7 @@ void TConvertJob::Transcode() {
   BuildStreamTables();
   MapStreams();
   for (auto& ost : FOutputStreams) PrepareStream(*ost);
+  CheckStop();
   OpenEncoders();
   OpenDecoders();
   InitBitstreamFilters();
@@ -390,7 +402,14 @@ void TConvertJob::Transcode() {
   for (size_t i = 0; i < FInputFiles.size(); ++i)
     if (FInputFiles[i].Ctx->nb_chapters)
       for (size_t o = 0; o < FOutputFiles.size(); ++o) CopyChapters(static_cast<int>(i), static_cast<int>(o));
+  CheckStop();
   WriteHeaders();
+  FInSetup.store(false);
   FConverter.FTimerStart.store(av_gettime());
-  RunLoop();
+  try {
+    RunLoop();
+  } catch (...) {
+    CloseAfterFailure();
+    throw;
+  }
 }

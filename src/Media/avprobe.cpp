@@ -37,7 +37,9 @@ void TAVProbe::Open() {
   HasAudio = false;
   for (unsigned i = 0; i < raw->nb_streams; ++i) {
     AVStream* st = raw->streams[i];
-    if (st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !HasVideo) {
+    // A cover picture of an audio file is no video.
+    const bool cover = st->disposition & AV_DISPOSITION_ATTACHED_PIC;
+    if (st->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !HasVideo && !cover) {
       HasVideo = true;
       OpenStream(st, FVideoDecoder);
     } else if (st->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && !HasAudio) {

@@ -71,22 +71,36 @@ std::string DefaultTarget(const std::string& Source, const std::string& Extensio
   return stem + Extension;
 }
 
-// Installs the dispatcher and the error printer for one CLI run.
+// Installs the dispatcher and the notice printer for one CLI run. Error boxes
+// that do not end the job (an invalid option value, an unknown bitstream
+// filter) are notices: printed as warnings, the exit status stays 0.
 struct TCliSession {
   TQueueDispatcher Dispatcher;
-  bool Failed = false;
   TCliSession() {
     SetMainThreadDispatcher(&Dispatcher);
-    SetErrorMessageHandler([this](const std::string& Text) {
-      Failed = true;
-      fprintf(stderr, "\n%s\n", Text.c_str());
-    });
+    SetErrorMessageHandler([](const std::string& Text) { fprintf(stderr, "\nWarning: %s\n", Text.c_str()); });
   }
   ~TCliSession() { SetMainThreadDispatcher(nullptr); }
 };
 
+// A converter whose failed job prints its error text and marks the run failed.
+class TCliConverter : public TAVConverter {
+ public:
+  bool Failed() const { return FFailed; }
+
+ protected:
+  // Main thread (the worker waits).
+  void DoError() override {
+    FFailed = true;
+    fprintf(stderr, "\n%s\n", ErrorMessage().c_str());
+  }
+
+ private:
+  bool FFailed = false;
+};
+
 // Runs Converter to its end on the calling (main) thread; the exit status.
-int RunConversion(TAVConverter& converter, TQueueDispatcher& dispatcher, const bool& failed);
+int RunConversion(TCliConverter& converter, TQueueDispatcher& dispatcher);
 
 int Convert(const TCliArguments& A) {
   TCliSession session;
@@ -99,7 +113,7 @@ int Convert(const TCliArguments& A) {
   }
 
   // The wizard's order: range and filters, thread count, profile; then the extra options.
-  TAVConverter converter;
+  TCliConverter converter;
   TAVConvertOptions& o = converter.ConvertOptions();
   o.SetRecordingTime(INT64_MAX);
   if (A.Start) o.SetStartTime(static_cast<int64_t>(*A.Start * kMicro));
@@ -120,10 +134,10 @@ int Convert(const TCliArguments& A) {
   converter.InputFiles().Add(A.Source);
   converter.OutputFiles().Add(A.Target.empty() ? DefaultTarget(A.Source, profile->Extension()) : A.Target);
 
-  return RunConversion(converter, session.Dispatcher, session.Failed);
+  return RunConversion(converter, session.Dispatcher);
 }
 
-int RunConversion(TAVConverter& converter, TQueueDispatcher& dispatcher, const bool& failed) {
+int RunConversion(TCliConverter& converter, TQueueDispatcher& dispatcher) {
   TProgressDisplay display(stdout, isatty(STDOUT_FILENO) != 0);
   bool completed = false, stopped = false;
   converter.OnProgress = [&display](TAVConverter* C) { display.Update(*C); };
@@ -151,7 +165,7 @@ int RunConversion(TAVConverter& converter, TQueueDispatcher& dispatcher, const b
     fprintf(stderr, "Conversion stopped\n");
     return kExitFailed;
   }
-  return completed && !failed ? kExitOk : kExitFailed;
+  return completed && !converter.Failed() ? kExitOk : kExitFailed;
 }
 
 
@@ -172,12 +186,12 @@ int ConvertSettings(const TCliArguments& A) {
     return kExitFailed;
   }
   TCliSession session;
-  TAVConverter converter;
+  TCliConverter converter;
   converter.SetConvertOptions(settings.ConvertOptions());
   if (A.Threads) converter.ConvertOptions().SetThreadCount(*A.Threads);
   converter.InputFiles().Add(A.Source.empty() ? settings.SourceFile : A.Source);
   converter.OutputFiles().Add(A.Target.empty() ? settings.TargetFile : A.Target);
-  return RunConversion(converter, session.Dispatcher, session.Failed);
+  return RunConversion(converter, session.Dispatcher);
 }
 
 }  // namespace

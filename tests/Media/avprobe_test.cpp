@@ -50,6 +50,20 @@ TEST(Probe, PcmAudioOnlyAndTheFirstOfTwo) {
   EXPECT_EQ(p.AudioBitrate, 1411200);
 }
 
+TEST(Probe, ACoverPictureIsNoVideo) {
+  LoadMediaLibrary();
+  const std::string file = fixtures::Media("probe_covered.mp3",
+                                           "-f lavfi -i sine=duration=1 -f lavfi -i testsrc2=size=96x64:rate=1:duration=1 "
+                                           "-map 0 -map 1 -frames:v 1 -c:a libmp3lame -c:v mjpeg -disposition:v attached_pic");
+  TAVProbe p;
+  p.SetFileName(file);
+  p.SetActive(true);
+  EXPECT_FALSE(p.HasVideo);
+  EXPECT_EQ(p.VideoWidth, 0);
+  EXPECT_TRUE(p.HasAudio);
+  EXPECT_EQ(p.AudioCodec, "mp3float");
+}
+
 TEST(Probe, MissingBrokenAndUndecodableFiles) {
   LoadMediaLibrary();
   const std::string dir = fixtures::TempDir("probe");

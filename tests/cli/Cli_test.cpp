@@ -13,6 +13,7 @@
 #include "Common/CConversionSettings.h"
 #include "support/Fixtures.h"
 #include "support/ProbeResult.h"
+#include "support/SilentFifo.h"
 
 namespace {
 
@@ -161,6 +162,70 @@ TEST(Cli, FiltersInTheSystemsSyntax) {
   sscanf(pixel.c_str(), "%d %d %d", &red, &green, &blue);
   EXPECT_GT(red, 180);
   EXPECT_LT(green, 80);
+}
+
+}  // namespace
+
+namespace {
+
+// Exit status: 0 when the job ran to its end (notices are warnings), 1 when it
+// failed or was stopped; a failed job leaves no empty or header-less file.
+TEST(CliExitStatus, NoticesAreWarningsOfAJobThatRanToItsEnd) {
+  const std::string dir = fixtures::TempDir("cli_notice");
+  const Outcome r = RunCli("--option g=abc " + ShellQuote(fixtures::Clip640x480(2.0)) + " " +
+                           ShellQuote(dir + "/noticed.mkv"));
+  EXPECT_EQ(r.Status, 0) << r.Output;
+  EXPECT_NE(r.Output.find("Warning: Invalid value for Option!"), std::string::npos) << r.Output;
+}
+
+TEST(CliExitStatus, EmptyOutputAndFullDiskFailWithTheReason) {
+  const std::string dir = fixtures::TempDir("cli_nothing");
+  const std::string empty = fixtures::Media("nosamples.wav", "-f lavfi -i sine -t 0 -c:a pcm_s16le");
+  const Outcome r = RunCli("--profile 'MP3 Audio' " + ShellQuote(empty) + " " + ShellQuote(dir + "/empty.mp3"));
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Output.find("Output file is empty, nothing was encoded"), std::string::npos) << r.Output;
+  EXPECT_FALSE(std::filesystem::exists(dir + "/empty.mp3"));
+
+  // A small tmpfs as the target folder, mounted in a namespace of its own;
+  // where that is not allowed, /dev/full under the target's name.
+  const std::string args = "--profile 'DivX影片(*.avi)' " + ShellQuote(fixtures::Clip640x480(2.0)) + " " +
+                           ShellQuote(dir + "/full.avi");
+  const std::string mounted = "MOUNTED";
+  Outcome full{};
+  full.Output = fixtures::RunCommand(
+      "unshare -rm sh -c " + ShellQuote("mount -t tmpfs -o size=200k tmpfs " + ShellQuote(dir) + " && echo " +
+                                        mounted + " && exec " + QB_CLI + " " + args) +
+          " 2>&1 </dev/null",
+      &full.Status);
+  if (full.Output.find(mounted) == std::string::npos) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "neither a tmpfs nor /dev/full to fill";
+    std::filesystem::create_symlink("/dev/full", dir + "/full.avi");
+    full = RunCli(args);
+  }
+  EXPECT_EQ(full.Status, 1);
+  EXPECT_NE(full.Output.find("full.avi: No space left on device"), std::string::npos) << full.Output;
+}
+
+TEST(CliExitStatus, InterruptDuringSetupLeavesNoFile) {
+  const std::string dir = fixtures::TempDir("cli_setup_interrupt");
+  fixtures::SilentFifo input(dir + "/slow.avi");
+  const std::string target = dir + "/out.avi";
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    freopen("/dev/null", "w", stdout);
+    freopen("/dev/null", "w", stderr);
+    execl(QB_CLI, QB_CLI, input.Path().c_str(), target.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  const bool reading = input.WaitForReader([&] { return waitpid(pid, &status, WNOHANG) == 0; });
+  ASSERT_TRUE(reading) << "the CLI ended before it opened its input";
+  kill(pid, SIGINT);
+  waitpid(pid, &status, 0);  // no data ever comes: only the interrupt ends the run
+  ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_FALSE(std::filesystem::exists(target));
 }
 
 }  // namespace
