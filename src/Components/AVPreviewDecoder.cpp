@@ -61,6 +61,7 @@ bool TAVPreviewDecoder::OpenFile() {
   if (!pFrame) return false;
   FWidth = pCodecCtx->width;
   FHeight = pCodecCtx->height;
+  FUpright = UprightOf(raw->streams[videoStream]);
   if (FWidth <= 0 || FHeight <= 0 || pCodecCtx->pix_fmt == AV_PIX_FMT_NONE) return false;
   pSwsCtx.reset(sws_getContext(FWidth, FHeight, pCodecCtx->pix_fmt, FWidth, FHeight, AV_PIX_FMT_BGR24, SWS_BICUBIC,
                                nullptr, nullptr, nullptr));
@@ -117,6 +118,9 @@ void TAVPreviewDecoder::DecodeFrame() {
   for (int y = 0; y < FHeight; ++y)
     memcpy(FPicture.data() + static_cast<size_t>(y) * rowBytes, FScratch.data() + static_cast<size_t>(y) * stride,
            static_cast<size_t>(rowBytes));
+  FShownWidth = FWidth;
+  FShownHeight = FHeight;
+  TurnPicture(FUpright, FPicture, FShownWidth, FShownHeight, kBytesPerPixel);
   FActive = true;
   if (OnPicture) OnPicture();
 }

@@ -3,12 +3,14 @@
 // at a chosen time. Main thread. Errors are shown with ShowErrorMessage, never raised.
 //
 // Picture layout: packed 24-bit BGR (blue, green, red bytes), top row first,
-// rows of exactly Width x 3 bytes, upright at the video's own size.
+// rows of exactly Width x 3 bytes, upright at the video's own size (turned by
+// the stream's display matrix, as a phone's portrait video is shown).
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "Converter/DisplayRotation.h"
 #include "Converter/FFmpegPtr.h"
 
 class TAVPreviewDecoder {
@@ -29,8 +31,9 @@ class TAVPreviewDecoder {
   double Duration() const { return FDuration; }
   int64_t StartTime() const { return FStartTime; }
 
-  int Width() const { return FWidth; }
-  int Height() const { return FHeight; }
+  // The size of Picture: the upright picture's.
+  int Width() const { return FShownWidth; }
+  int Height() const { return FShownHeight; }
   const std::vector<uint8_t>& Picture() const { return FPicture; }
 
   // Called after each decoded picture (the widget repaints).
@@ -51,7 +54,9 @@ class TAVPreviewDecoder {
   ff::SwsPtr pSwsCtx;
   int64_t FStartTime = 0;
   double FDuration = 0.0;
-  int FWidth = 0, FHeight = 0;
+  int FWidth = 0, FHeight = 0;            // as decoded
+  int FShownWidth = 0, FShownHeight = 0;  // upright
+  TUpright FUpright;
   std::vector<uint8_t> FPicture;
   std::vector<uint8_t> FScratch;  // the scaler's padded output
 };

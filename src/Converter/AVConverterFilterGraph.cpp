@@ -166,6 +166,7 @@ bool TVideoFilterGraph::BuildPiece(TPiece& Piece, const std::vector<TChainEntry>
   Piece.Graph.reset(avfilter_graph_alloc());
   AVFilterGraph* graph = Piece.Graph.get();
   if (!graph) return Fail("Out of memory", "");
+  graph->opaque = FLogOwner;
   const int swsFlags = Head ? Head->SwsFlags : 0;
   // Used for the scalers the library inserts where formats differ.
   graph->scale_sws_opts = av_strdup(Format("flags=0x%X", swsFlags).c_str());
@@ -188,8 +189,14 @@ bool TVideoFilterGraph::BuildPiece(TPiece& Piece, const std::vector<TChainEntry>
   if (Head && Head->Deinterlace && !append(CreateFilter(graph, "yadif", "deinterlace", {}), "yadif"))
     return false;
   if (Head) {
-    const int width = In.Width - Head->LeftBand - Head->RightBand;
-    const int height = In.Height - Head->TopBand - Head->BottomBand;
+    for (const auto& [name, args] : Head->Upright) {
+      const std::string label = args.empty() ? name : name + "=" + args;
+      if (!append(CreateFilterWithArgs(graph, name.c_str(), "upright_" + name, args), label)) return false;
+    }
+    const int uprightW = Head->Transposed ? In.Height : In.Width;
+    const int uprightH = Head->Transposed ? In.Width : In.Height;
+    const int width = uprightW - Head->LeftBand - Head->RightBand;
+    const int height = uprightH - Head->TopBand - Head->BottomBand;
     if (Head->Crop) {
       if (width <= 0 || height <= 0) return Fail("The crop bands leave no picture", "");
       std::string args = Format("%d:%d:%d:%d", width, height, Head->LeftBand, Head->TopBand);

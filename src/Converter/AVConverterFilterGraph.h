@@ -1,6 +1,6 @@
 #pragma once
 // The video filter graph of one re-encoded video stream:
-//   buffer -> [yadif] -> [crop] -> [scale] -> user chain -> buffersink
+//   buffer -> [yadif] -> [upright turn] -> [crop] -> [scale] -> user chain -> buffersink
 // The sink accepts only the encoder's pixel format; the encoder's size is read
 // back from the sink (the user's chain may change it). The chain is text in
 // the system's syntax (AVConverterFilterEntries.h). A "synth" entry cuts the
@@ -46,6 +46,10 @@ struct TVideoGraphOutput {
   AVPixelFormat PixFmt = AV_PIX_FMT_NONE;  // NONE: any format
   int SwsFlags = 0;                  // scaler flags, e.g. 4 for bicubic
   bool Deinterlace = false;
+  // Filters turning the picture upright, (name, arguments), before crop and
+  // scale; Transposed when they trade width and height.
+  std::vector<std::pair<std::string, std::string>> Upright;
+  bool Transposed = false;
 };
 
 class TVideoFilterGraph {
@@ -54,6 +58,9 @@ class TVideoFilterGraph {
   ~TVideoFilterGraph();
   TVideoFilterGraph(const TVideoFilterGraph&) = delete;
   TVideoFilterGraph& operator=(const TVideoFilterGraph&) = delete;
+
+  // The object the graph's log lines belong to (its opaque field); set before Build.
+  void SetLogOwner(void* Owner) { FLogOwner = Owner; }
 
   // Builds the graph. False on any failure (the caller raises
   // "Error opening filters!"); the reason is in the library log.
@@ -87,4 +94,5 @@ class TVideoFilterGraph {
   int Forward(size_t Piece);
 
   std::vector<std::unique_ptr<TPiece>> FPieces;  // worker thread only
+  void* FLogOwner = nullptr;
 };

@@ -65,6 +65,7 @@ void TConvertJob::OpenInput(int Index) {
 
   ff::InputPtr ic(avformat_alloc_context());
   if (!ic) throw Exception("no memory");
+  ic->opaque = &FConverter;  // routes its log lines
 
   // The parameters capture devices and raw inputs read; other demuxers ignore them.
   ff::Dictionary params;
@@ -167,6 +168,7 @@ void TConvertJob::OpenInput(int Index) {
     ist.Decoder = forced ? forced : avcodec_find_decoder(par->codec_id);
     ist.Dec.reset(avcodec_alloc_context3(ist.Decoder));
     if (!ist.Dec || avcodec_parameters_to_context(ist.Dec.get(), par) < 0) throw Exception("no memory");
+    ist.Dec->opaque = &FConverter;  // routes its log lines, also from its threads
     ist.Dec->thread_count = FOptions.ThreadCount();
     ist.Dec->pkt_timebase = st->time_base;
     AVCodecContext* dec = ist.Dec.get();
@@ -183,11 +185,15 @@ void TConvertJob::OpenInput(int Index) {
         break;
       case AVMEDIA_TYPE_VIDEO: {
         FContexts.CopyContextOptions(dec, FContexts.Codec(AVMEDIA_TYPE_VIDEO), ofDecoding | ofVideo);
-        FConverter._FrameWidth = par->width;
-        FConverter._FrameHeight = par->height;
+        // Size and aspect are those of the upright picture.
+        ist.Upright = UprightOf(st);
+        FVideoTransposed = ist.Upright.Transposed();
+        FConverter._FrameWidth = FVideoTransposed ? par->height : par->width;
+        FConverter._FrameHeight = FVideoTransposed ? par->width : par->height;
         AVRational sar = st->sample_aspect_ratio.num ? st->sample_aspect_ratio : par->sample_aspect_ratio;
         double aspect = sar.num ? av_q2d(sar) : 0.0;
         if (par->height) aspect = aspect * par->width / par->height;
+        if (FVideoTransposed && aspect != 0.0) aspect = 1.0 / aspect;
         video.SetFrameAspectRatio(static_cast<float>(aspect));
         video.SetFFramePixFormat(par->format);
         if (dec->lowres) {

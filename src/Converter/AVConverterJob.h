@@ -19,6 +19,7 @@
 
 #include "Converter/AVConverterFilterGraph.h"
 #include "Converter/AVConverterOptionContexts.h"
+#include "Converter/DisplayRotation.h"
 #include "Converter/FFmpegPtr.h"
 
 class TAVConverter;
@@ -59,6 +60,7 @@ struct TInputStream {
   bool IsStart = true;
   int64_t RateEmuStart = 0;
   int Quality = 0;
+  TUpright Upright;                  // video: how its pictures are turned upright
 };
 
 // A cover picture (ID3 APIC, "covr", a FLAC picture block): never a
@@ -97,6 +99,7 @@ struct TOutputStream {
   bool Crop = false;
   int LeftBand = 0, TopBand = 0, RightBand = 0, BottomBand = 0;
   bool Scale = false;
+  bool Transposed = false;            // the source's pictures are turned a quarter
   ff::SwsPtr Sws;
   int ExpectedWidth = 0, ExpectedHeight = 0, ExpectedPixFmt = AV_PIX_FMT_NONE;
   std::unique_ptr<TVideoFilterGraph> Graph;
@@ -226,5 +229,6 @@ class TConvertJob {
   std::vector<std::string> FClaimedOutputs;  // output paths this job holds
   std::vector<uint8_t> FSubtitleBuffer;
   ff::PacketPtr FPacket;
-  std::atomic<bool> FInSetup{true};  // written by the worker, read by interrupt callbacks
+  std::atomic<bool> FInSetup{true};
+  bool FVideoTransposed = false;     // the working picture size is the source's turned a quarter  // written by the worker, read by interrupt callbacks
 };

@@ -259,8 +259,8 @@ void TConvertJob::HandleVideoFrame(TInputStream& Ist, int Index, AVFrame* Frame)
     TOutputStream& ost = *p;
     if (ost.SourceIndex != Index || !ost.EncodingNeeded || !ost.Graph) continue;
     if (Frame) {
-      const int w = Frame->width - ost.LeftBand - ost.RightBand;
-      const int h = Frame->height - ost.TopBand - ost.BottomBand;
+      const int w = (ost.Transposed ? Frame->height : Frame->width) - ost.LeftBand - ost.RightBand;
+      const int h = (ost.Transposed ? Frame->width : Frame->height) - ost.TopBand - ost.BottomBand;
       if ((w != ost.ExpectedWidth || h != ost.ExpectedHeight || Frame->format != ost.ExpectedPixFmt) &&
           !ost.Scale)
         throw Exception(Format("Input Stream #%d.%d frame size changed to %dx%d, %s", Ist.FileIndex,

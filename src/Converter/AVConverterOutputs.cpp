@@ -126,6 +126,7 @@ void TConvertJob::SetUpOutput(int Index) {
   AVFormatContext* raw = nullptr;
   if (avformat_alloc_output_context2(&raw, format, nullptr, name.c_str()) < 0 || !raw)
     throw Exception(Format("Unable to find a suitable output format for %s", name.c_str()));
+  raw->opaque = &FConverter;  // routes its log lines
   TOutputFile file;
   file.Ctx.reset(raw);
   file.FileName = name;
@@ -232,7 +233,8 @@ void TConvertJob::NewVideoStream(TOutputFile& File, int FileIndex) {
   const double aspect = width ? video.FrameAspectRatio() * height / static_cast<double>(width) : 0.0;
   if (video.VideoStreamCopy()) {
     ost.StreamCopy = true;
-    ost.St->sample_aspect_ratio = av_d2q(aspect, kMaxAspectTerm);
+    // A copied picture stays as stored, turned by its display matrix.
+    ost.St->sample_aspect_ratio = av_d2q(FVideoTransposed && aspect != 0.0 ? 1.0 / aspect : aspect, kMaxAspectTerm);
   } else {
     AVRational rate{video.FrameRate().num(), video.FrameRate().den()};
     if (rate.num == 0) rate = {kDefaultFrameRate, 1};

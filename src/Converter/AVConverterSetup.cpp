@@ -132,6 +132,13 @@ void TConvertJob::PrepareCopy(TOutputStream& Ost, TInputStream& Ist) {
         out->block_align = 0;
       break;
     case AVMEDIA_TYPE_VIDEO:
+      // The display matrix and the stream's other side data go along.
+      for (int i = 0; i < Ist.St->nb_side_data; ++i) {
+        const AVPacketSideData& sd = Ist.St->side_data[i];
+        uint8_t* copy = av_stream_new_side_data(Ost.St, sd.type, sd.size);
+        if (!copy) throw Exception("no memory");
+        memcpy(copy, sd.data, sd.size);
+      }
       out->sample_aspect_ratio = Ost.St->sample_aspect_ratio.num ? Ost.St->sample_aspect_ratio
                                                                  : in->sample_aspect_ratio;
       Ost.St->sample_aspect_ratio = out->sample_aspect_ratio;
@@ -159,8 +166,12 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist) {
     Ost.TopBand = video.FrameTopBand();
     Ost.BottomBand = video.FrameBottomBand();
   }
-  const int srcW = dec->width - video.FrameLeftBand() - video.FrameRightBand();
-  const int srcH = dec->height - video.FrameTopBand() - video.FrameBottomBand();
+  // Pictures are turned upright first; the bands and sizes are the upright picture's.
+  Ost.Transposed = Ist.Upright.Transposed();
+  const int uprightW = Ost.Transposed ? dec->height : dec->width;
+  const int uprightH = Ost.Transposed ? dec->width : dec->height;
+  const int srcW = uprightW - video.FrameLeftBand() - video.FrameRightBand();
+  const int srcH = uprightH - video.FrameTopBand() - video.FrameBottomBand();
   Ost.Scale = srcW != enc->width || srcH != enc->height || dec->pix_fmt != enc->pix_fmt;
   if (Ost.Scale) {
     FOptions.SetSwsFlags(FContexts.SwsFlags());
@@ -196,7 +207,12 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist) {
   out.PixFmt = enc->pix_fmt;
   out.SwsFlags = FContexts.SwsFlags();
   out.Deinterlace = video.Deinterlace();
+  out.Upright = Ist.Upright.Filters();
+  out.Transposed = Ost.Transposed;
+  // The output is upright: no rotation tag is carried over.
+  av_dict_set(&Ost.St->metadata, "rotate", nullptr, 0);
   Ost.Graph = std::make_unique<TVideoFilterGraph>();
+  Ost.Graph->SetLogOwner(&FConverter);
   if (!Ost.Graph->Build(in, out, FOptions.FilterOptions().VideoFilters()))
     throw Exception("Error opening filters!");
   enc->width = Ost.Graph->OutputWidth();
@@ -292,6 +308,7 @@ void TConvertJob::OpenEncoders() {
              enc->bit_rate, enc->rc_max_rate);
       enc->bit_rate = enc->rc_max_rate;
     }
+    enc->opaque = &FConverter;  // routes its log lines, also from its threads
     int ret;
     {
       std::lock_guard<std::mutex> g(CodecLock());

@@ -2,6 +2,14 @@
 
 #include <pthread.h>
 
+#include <cstring>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+#include <libavformat/avformat.h>
+}
+
 #include <atomic>
 #include <cstdio>
 #include <map>
@@ -14,6 +22,8 @@ namespace {
 
 constexpr size_t kLogLineSize = 1024;     // longer library messages are cut
 constexpr size_t kThreadNameBytes = 15;   // pthread names hold 15 bytes
+constexpr int kMaxParentContexts = 4;
+constexpr const char* kFilterGraphClass = "AVFilterGraph";
 
 std::mutex gRegistryLock;                                      // guards gRegistry
 std::map<std::thread::id, TAVConvertThread*> gRegistry;        // worker -> its thread object
@@ -55,9 +65,29 @@ TAVConverter* ConverterOfCurrentThread() {
   return it == gRegistry.end() ? nullptr : it->second->FConverter;
 }
 
+TAVConverter* ConverterOfContext(void* Context) {
+  // Library objects may name a parent object to log for; a short chain is enough.
+  for (int depth = 0; Context && depth < kMaxParentContexts; ++depth) {
+    const AVClass* cls = *static_cast<const AVClass**>(Context);
+    if (!cls) return nullptr;
+    if (cls == avcodec_get_class()) return static_cast<TAVConverter*>(static_cast<AVCodecContext*>(Context)->opaque);
+    if (cls == avformat_get_class()) return static_cast<TAVConverter*>(static_cast<AVFormatContext*>(Context)->opaque);
+    if (cls == avfilter_get_class()) {
+      const AVFilterGraph* graph = static_cast<AVFilterContext*>(Context)->graph;
+      return graph ? static_cast<TAVConverter*>(graph->opaque) : nullptr;
+    }
+    if (strcmp(cls->class_name, kFilterGraphClass) == 0)
+      return static_cast<TAVConverter*>(static_cast<AVFilterGraph*>(Context)->opaque);
+    if (cls->parent_log_context_offset <= 0) return nullptr;
+    Context = *reinterpret_cast<void**>(static_cast<uint8_t*>(Context) + cls->parent_log_context_offset);
+  }
+  return nullptr;
+}
+
 void ConverterLogCallback(void* Context, int Level, const char* Fmt, va_list Args) {
   try {
-    TAVConverter* c = ConverterOfCurrentThread();
+    TAVConverter* c = ConverterOfContext(Context);
+    if (!c) c = ConverterOfCurrentThread();
     if (!c || Level > c->FLogLevel) return;
     char buf[kLogLineSize];
     vsnprintf(buf, sizeof(buf), Fmt, Args);

@@ -28,5 +28,13 @@ class TAVConvertThread {
 // Registry lock held during the look-up only.
 TAVConverter* ConverterOfCurrentThread();
 
-// Library log callback (installed with av_log_set_callback).
+// The converter whose job owns a library context: codec, format and filter
+// graph contexts of a job carry their converter in their opaque field, and the
+// copies a codec makes for its own threads keep it. Null for other contexts.
+TAVConverter* ConverterOfContext(void* Context);
+
+// Library log callback (installed with av_log_set_callback): a line goes to
+// the converter owning the context that logged it, and lines without such a
+// context to the converter whose worker thread logged them.
+
 void ConverterLogCallback(void* Context, int Level, const char* Fmt, va_list Args);

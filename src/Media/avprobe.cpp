@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "Common/Errors.h"
+#include "Converter/DisplayRotation.h"
 
 void TAVProbe::SetActive(bool Value) {
   if (Value == FActive) return;
@@ -60,8 +61,10 @@ void TAVProbe::OpenStream(AVStream* Stream, ff::CodecContextPtr& Decoder) {
   const AVCodecContext* c = Decoder.get();
   if (par->codec_type == AVMEDIA_TYPE_VIDEO) {
     VideoCodec = codec->name;
-    VideoWidth = c->width;
-    VideoHeight = c->height;
+    // The size the picture is shown at: turned upright by its display matrix.
+    const bool transposed = UprightOf(Stream).Transposed();
+    VideoWidth = transposed ? c->height : c->width;
+    VideoHeight = transposed ? c->width : c->height;
     VideoBitrate = static_cast<int32_t>(par->bit_rate ? par->bit_rate : c->bit_rate);
     VideoFps = av_q2d(Stream->r_frame_rate);
   } else {

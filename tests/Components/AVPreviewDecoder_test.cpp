@@ -41,6 +41,21 @@ TEST(PreviewDecoder, OddWidthPictureIsUprightAndUnsheared) {
   EXPECT_TRUE(errors.Messages().empty());
 }
 
+TEST(PreviewDecoder, RotatedVideoIsShownUpright) {
+  harness::ErrorRecorder errors;
+  for (const int degrees : {90, 270}) {
+    const std::string file = fixtures::Rotated(degrees);
+    TAVPreviewDecoder p;
+    p.SetInputFile(file);
+    p.SetActive(true);
+    ASSERT_TRUE(p.Active());
+    EXPECT_EQ(p.Width(), 96);
+    EXPECT_EQ(p.Height(), 160);
+    EXPECT_LT(MeanDifference(p.Picture(), CliFrame(file, 0)), 2.0) << degrees;  // the CLI turns it by itself
+  }
+  EXPECT_TRUE(errors.Messages().empty());
+}
+
 TEST(PreviewDecoder, SeeksToTheKeyFrameBefore) {
   harness::ErrorRecorder errors;
   const std::string file = fixtures::Media("keyed_preview.mp4", "-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 "

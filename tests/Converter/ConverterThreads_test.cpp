@@ -1,9 +1,14 @@
-// Worker threads: log routing to the converter whose worker logged, a second
-// job on the same converter, and destroying a converter from its completion
-// handler. Run under ThreadSanitizer (QB_SANITIZE=thread) as well.
+// Worker threads: log routing to the converter whose job logged (also from
+// codec threads), a second job on the same converter, and destroying a
+// converter from its completion handler. Run under ThreadSanitizer
+// (QB_SANITIZE=thread) as well.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
 
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
@@ -46,6 +51,61 @@ TEST_F(ConverterThreads, EachConverterGetsOnlyItsOwnWorkersLog) {
   EXPECT_TRUE(Contains(eb.Log, "closest supported (32000)"));
   EXPECT_FALSE(Contains(eb.Log, "closest supported (16000)"));
   EXPECT_TRUE(Errors.Messages().empty());
+}
+
+// An MPEG-4 AVI with bytes flipped all through its middle half: its decoder
+// warns about damaged macroblocks.
+std::string DamagedAvi(const std::string& Dir) {
+  std::ifstream in(fixtures::Clip640x480(2.0), std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  constexpr size_t kStep = 1009;
+  for (size_t i = bytes.size() / 4; i < bytes.size() * 3 / 4; i += kStep) bytes[i] ^= 0x55;
+  const std::string path = Dir + "/damaged.avi";
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+// The decoder's warnings as the ffmpeg CLI prints them with Threads codec threads, without their prefix.
+std::multiset<std::string> CliDecoderWarnings(const std::string& File, int Threads) {
+  std::istringstream lines(fixtures::RunCommand("ffmpeg -hide_banner -v warning -threads " + std::to_string(Threads) +
+                                                " -i " + fixtures::ShellQuote(File) + " -f null - 2>&1"));
+  std::multiset<std::string> warnings;
+  const std::string prefix = "[mpeg4 @ ";
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind(prefix, 0) == 0) warnings.insert(line.substr(line.find("] ") + 2) + "\n");
+  return warnings;
+}
+
+TEST_F(ConverterThreads, CodecThreadsLogToTheirOwnJob) {
+  constexpr int kThreads = 4;
+  const std::string damaged = DamagedAvi(Dir);
+  const std::multiset<std::string> expected = CliDecoderWarnings(damaged, kThreads);
+  ASSERT_GT(expected.size(), 20u);
+  TAVConverter a, b;
+  harness::Events ea, eb;
+  ea.Attach(a);
+  eb.Attach(b);
+  a.ConvertOptions().SetThreadCount(kThreads);
+  b.ConvertOptions().SetThreadCount(kThreads);
+  b.ConvertOptions().AudioOptions().SetEncoderAudioCodecName("mp2");
+  b.ConvertOptions().AudioOptions().SetAudioSampleRate(30000);
+  a.InputFiles().Add(damaged);
+  a.OutputFiles().Add(Dir + "/from_damaged.avi");
+  b.InputFiles().Add(fixtures::Clip640x480(2.0));
+  b.OutputFiles().Add(Dir + "/from_clean.avi");
+  a.Convert();
+  b.Convert();
+  ASSERT_TRUE(Loop.WaitForJobs());
+  EXPECT_EQ(ea.Completed, 1);
+  EXPECT_EQ(eb.Completed, 1);
+  auto decoderLines = [&](const std::vector<std::string>& Log) {
+    return std::count_if(Log.begin(), Log.end(), [&](const std::string& l) { return expected.count(l) > 0; });
+  };
+  // The same data decoded: about as many warnings as the CLI shows, none in the other job.
+  EXPECT_GE(decoderLines(ea.Log), static_cast<long>(expected.size() / 2)) << testing::PrintToString(ea.Log);
+  EXPECT_EQ(decoderLines(eb.Log), 0);
+  EXPECT_TRUE(Contains(eb.Log, "closest supported (32000)"));
+  EXPECT_FALSE(Contains(ea.Log, "closest supported"));
 }
 
 TEST_F(ConverterThreads, SecondJobOnTheSameConverter) {

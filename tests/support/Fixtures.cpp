@@ -69,6 +69,15 @@ std::string Clip23976() {
                " -c:v libx264 -preset ultrafast -g 24 -pix_fmt yuv420p");
 }
 
+std::string Rotated(int Degrees) {
+  const std::string upright = Media("upright160x96.mp4",
+                                    "-f lavfi -i testsrc2=size=160x96:rate=25:duration=1 -c:v libx264 -preset ultrafast "
+                                    "-g 25 -pix_fmt yuv420p");
+  if (upright.empty()) return "";
+  const std::string d = std::to_string(Degrees);
+  return Media("rotated" + d + ".mp4", "-i " + ShellQuote(upright) + " -c copy -metadata:s:v:0 rotate=" + d);
+}
+
 std::string Probe(const std::string& File, const std::string& Entries, const std::string& Extra) {
   return RunCommand("ffprobe -v error " + Extra + " -show_entries " + Entries +
                     " -of default=nw=1 " + ShellQuote(File));

@@ -14,6 +14,9 @@ std::string Media(const std::string& Name, const std::string& FfmpegArgs);
 // Common clips.
 std::string Clip640x480(double Seconds = 2.0);   // mpeg4 + mp2 in AVI, 25 fps
 std::string Clip23976();                          // h264 24000/1001 fps in MP4, 3 s
+// A 160x96 h264 clip of 1 s in MP4 whose display matrix turns it by Degrees
+// (made as a phone's portrait video is tagged: -c copy -metadata:s:v:0 rotate=...).
+std::string Rotated(int Degrees);
 
 // Runs a shell command and returns its standard output; Status receives the exit code.
 std::string RunCommand(const std::string& Command, int* Status = nullptr);
