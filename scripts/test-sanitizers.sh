@@ -16,9 +16,10 @@ opt="-O1 -g1"
 # CLI programs (the GUI's programs are not built).
 address_programs=(test_common test_media test_converter test_cli)
 address_tests='.'
-# Concurrency: several converters, pause/stop, the stress run, task execution.
+# Concurrency: several converters (also with codec threads), pause/stop, a stop
+# during setup, the stress run, task execution.
 thread_programs=(test_converter test_commongui)
-thread_tests='^(ConverterThreads|ConverterPause|ConverterState|ConverterStress|LockManager|TaskExecution|TaskDatabaseSafety)[./]'
+thread_tests='^(ConverterThreads|ConverterPause|ConverterState|ConverterStress|ConverterFailures|LockManager|TaskExecution|TaskDatabaseSafety)[./]'
 
 for v in "${variants[@]}"; do
   dir="build-${v:0:1}san"  # build-asan, build-tsan
@@ -29,6 +30,6 @@ for v in "${variants[@]}"; do
     "-DCMAKE_C_FLAGS_RELWITHDEBINFO=$opt" >/dev/null
   cmake --build "$dir" -j"$jobs" --target "${!programs}"
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp \
     ctest --test-dir "$dir" -j"$jobs" --output-on-failure -R "${!tests}" -E _NOT_BUILT
 done
