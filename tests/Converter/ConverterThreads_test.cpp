@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -53,18 +51,6 @@ TEST_F(ConverterThreads, EachConverterGetsOnlyItsOwnWorkersLog) {
   EXPECT_TRUE(Errors.Messages().empty());
 }
 
-// An MPEG-4 AVI with bytes flipped all through its middle half: its decoder
-// warns about damaged macroblocks.
-std::string DamagedAvi(const std::string& Dir) {
-  std::ifstream in(fixtures::Clip640x480(2.0), std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  constexpr size_t kStep = 1009;
-  for (size_t i = bytes.size() / 4; i < bytes.size() * 3 / 4; i += kStep) bytes[i] ^= 0x55;
-  const std::string path = Dir + "/damaged.avi";
-  std::ofstream(path, std::ios::binary) << bytes;
-  return path;
-}
-
 // The decoder's warnings as the ffmpeg CLI prints them with Threads codec threads, without their prefix.
 std::multiset<std::string> CliDecoderWarnings(const std::string& File, int Threads) {
   std::istringstream lines(fixtures::RunCommand("ffmpeg -hide_banner -v warning -threads " + std::to_string(Threads) +
@@ -78,7 +64,7 @@ std::multiset<std::string> CliDecoderWarnings(const std::string& File, int Threa
 
 TEST_F(ConverterThreads, CodecThreadsLogToTheirOwnJob) {
   constexpr int kThreads = 4;
-  const std::string damaged = DamagedAvi(Dir);
+  const std::string damaged = fixtures::DamagedAvi(Dir);
   const std::multiset<std::string> expected = CliDecoderWarnings(damaged, kThreads);
   ASSERT_GT(expected.size(), 20u);
   TAVConverter a, b;

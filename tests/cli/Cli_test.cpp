@@ -178,6 +178,14 @@ TEST(CliExitStatus, NoticesAreWarningsOfAJobThatRanToItsEnd) {
   EXPECT_NE(r.Output.find("Warning: Invalid value for Option!"), std::string::npos) << r.Output;
 }
 
+TEST(CliExitStatus, DecoderWarningsOfCodecThreadsReachStandardError) {
+  const std::string dir = fixtures::TempDir("cli_damaged");
+  const Outcome r = RunCli("--threads 4 --profile 'DivX影片(*.avi)' " + ShellQuote(fixtures::DamagedAvi(dir)) + " " +
+                           ShellQuote(dir + "/repaired.avi"));
+  EXPECT_EQ(r.Status, 0) << r.Output;
+  EXPECT_NE(r.Output.find("Error at MB"), std::string::npos) << r.Output;
+}
+
 TEST(CliExitStatus, EmptyOutputAndFullDiskFailWithTheReason) {
   const std::string dir = fixtures::TempDir("cli_nothing");
   const std::string empty = fixtures::Media("nosamples.wav", "-f lavfi -i sine -t 0 -c:a pcm_s16le");

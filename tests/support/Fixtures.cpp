@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
 namespace fs = std::filesystem;
@@ -76,6 +78,17 @@ std::string Rotated(int Degrees) {
   if (upright.empty()) return "";
   const std::string d = std::to_string(Degrees);
   return Media("rotated" + d + ".mp4", "-i " + ShellQuote(upright) + " -c copy -metadata:s:v:0 rotate=" + d);
+}
+
+std::string DamagedAvi(const std::string& Dir) {
+  std::ifstream in(Clip640x480(2.0), std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  constexpr size_t kStep = 1009;
+  constexpr char kFlip = 0x55;
+  for (size_t i = bytes.size() / 4; i < bytes.size() * 3 / 4; i += kStep) bytes[i] ^= kFlip;
+  const std::string path = Dir + "/damaged.avi";
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
 }
 
 std::string Probe(const std::string& File, const std::string& Entries, const std::string& Extra) {

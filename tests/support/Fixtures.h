@@ -18,6 +18,10 @@ std::string Clip23976();                          // h264 24000/1001 fps in MP4,
 // (made as a phone's portrait video is tagged: -c copy -metadata:s:v:0 rotate=...).
 std::string Rotated(int Degrees);
 
+// Clip640x480(2.0) with bytes flipped all through its middle half, written
+// into Dir: its MPEG-4 decoder warns about damaged macroblocks.
+std::string DamagedAvi(const std::string& Dir);
+
 // Runs a shell command and returns its standard output; Status receives the exit code.
 std::string RunCommand(const std::string& Command, int* Status = nullptr);
 
