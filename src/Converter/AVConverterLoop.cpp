@@ -180,6 +180,9 @@ void TConvertJob::RunLoop() {
       ++tryAgain;
       continue;
     }
+    // A read cut short by a stop request is not the input's end: the stop
+    // check at the top of the loop ends the job.
+    if (ret == AVERROR_EXIT && c.State() == csStopped) continue;
     if (ret < 0) {
       chosen->EndReached = true;
       if (FOptions.ShortTest()) break;
