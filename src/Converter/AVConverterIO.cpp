@@ -17,3 +17,5 @@ const AVInputFormat* FindInputFormat(const std::string& Name) {
   if (Name == kWavCapFormatName) return WavCapInputFormat();
   return av_find_input_format(Name.c_str());
 }
+
+bool IsCaptureFormat(const AVInputFormat* Format) { return Format && Format == WavCapInputFormat(); }

@@ -15,3 +15,6 @@ ff::IOPtr OpenStreamIO(const std::string& Name, bool Write);
 std::string StreamNameForGuess(const std::string& Name);
 // A library input format by short name, or the system's own "wavcap".
 const AVInputFormat* FindInputFormat(const std::string& Name);
+// True for input formats that record from a device (a read error there is a
+// failure of the job, not the end of a file).
+bool IsCaptureFormat(const AVInputFormat* Format);

@@ -85,6 +85,7 @@ void TConvertJob::OpenInput(int Index) {
 
   TInputFile file;
   file.FileName = name;
+  file.Capture = IsCaptureFormat(FInputFormat);
   const AVCodec* forcedVideo = nullptr;
   const AVCodec* forcedAudio = nullptr;
   const AVCodec* forcedSubtitle = nullptr;

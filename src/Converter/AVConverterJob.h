@@ -41,6 +41,7 @@ struct TInputFile {
   std::vector<double> TsScale;       // per stream; 0 = no scaling
   bool EndReached = false;
   bool NoPacket = false;             // answered try-again since the last packet
+  bool Capture = false;              // records from a device: read errors fail the job
   int FirstStream = 0;               // global index of its first stream
   // After a start-time seek the offset is taken from the first packet, so the
   // output begins at the key frame the seek landed on.
@@ -229,6 +230,7 @@ class TConvertJob {
   std::vector<std::string> FClaimedOutputs;  // output paths this job holds
   std::vector<uint8_t> FSubtitleBuffer;
   ff::PacketPtr FPacket;
-  std::atomic<bool> FInSetup{true};
-  bool FVideoTransposed = false;     // the working picture size is the source's turned a quarter  // written by the worker, read by interrupt callbacks
+  std::atomic<bool> FInSetup{true};  // written by the worker, read by interrupt callbacks
+  bool FVideoTransposed = false;     // the working picture size is the source's turned a quarter
+  std::string FInputError;  // a capture input failed: the job fails after its trailer
 };

@@ -11,6 +11,7 @@ extern "C" {
 #include "Common/Errors.h"
 #include "Common/MainThreadDispatcher.h"
 #include "Converter/AVConverter.h"
+#include "Converter/AVConverterFilterBuild.h"
 #include "Converter/AVConverterJob.h"
 #include "Converter/AVConverterLocks.h"
 
@@ -185,6 +186,11 @@ void TConvertJob::RunLoop() {
     if (ret == AVERROR_EXIT && c.State() == csStopped) continue;
     if (ret < 0) {
       chosen->EndReached = true;
+      if (chosen->Capture && ret != AVERROR_EOF && ret != AVERROR_EXIT) {
+        // The device failed: what was recorded is written out, then the job fails.
+        FInputError = Format("Error reading input %s: %s", chosen->FileName.c_str(), AVErrorText(ret).c_str());
+        break;
+      }
       if (FOptions.ShortTest()) break;
       continue;
     }
@@ -238,6 +244,7 @@ void TConvertJob::RunLoop() {
   WriteTrailers(c.State() == csStopped);
   UpdateReport(true);
   for (auto& ost : FOutputStreams) ost->Graph.reset();
+  if (!FInputError.empty()) throw Exception(FInputError);
 }
 
 void TConvertJob::WaitForRateEmulation(const TInputStream& Ist) const {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstring>
 #include <mutex>
@@ -19,6 +20,7 @@ namespace {
 
 constexpr int kBytesPerSample = 2;
 constexpr auto kPollInterval = std::chrono::milliseconds(10);
+constexpr int kDeviceWaitMs = 100;  // longest wait for the device before Running is looked at again
 constexpr int kErrorArgument = -1;
 constexpr int kErrorDevice = -5;
 constexpr int kErrorMemory = -12;
@@ -32,8 +34,11 @@ struct TWavCapContext {
 
 // Process-wide capture state: one capture at a time.
 struct TCapture {
-  std::mutex Lock;                 // guards Data
+  std::mutex Lock;                 // guards Data, Error and ErrorLogged
+  std::condition_variable Changed; // Data grew or capture ended (with Lock)
   std::string Data;                // recorded bytes not yet read
+  int Error = 0;                   // ALSA error that ended capture; 0 while it runs
+  bool ErrorLogged = false;        // the reader has reported Error
   std::atomic<bool> Running{false};
   snd_pcm_t* Device = nullptr;     // worker thread opens and closes it
   std::thread Reader;              // the capture thread
@@ -41,62 +46,91 @@ struct TCapture {
 };
 TCapture gCapture;
 
-void LogAlsa(const char* Format, int Error) { av_log(nullptr, AV_LOG_ERROR, Format, snd_strerror(Error)); }
+// Logged with the input's context, so the line reaches the job that opens it.
+void LogAlsa(AVFormatContext* S, const char* Format, int Error) { av_log(S, AV_LOG_ERROR, Format, snd_strerror(Error)); }
+
+// Ends capture with Error; the worker reports it on its next read.
+void FailCapture(int Error) {
+  std::lock_guard<std::mutex> g(gCapture.Lock);
+  gCapture.Error = Error;
+  gCapture.Changed.notify_all();
+}
 
 // Capture thread: fills one 4096-byte buffer after the other and appends each.
+// The device is non-blocking and waited for with a time-out, so the thread
+// sees the end of the capture within kDeviceWaitMs whatever the device does.
 void CaptureLoop() {
   std::string buffer(kWavCapBufferBytes, '\0');
   const int frameBytes = kBytesPerSample * gCapture.Channels;
   const snd_pcm_uframes_t frames = kWavCapBufferBytes / frameBytes;
+  bool idle = false;  // the last read found nothing
   while (gCapture.Running.load()) {
     const snd_pcm_sframes_t n = snd_pcm_readi(gCapture.Device, buffer.data(), frames);
+    if (n == -EAGAIN || n == 0) {
+      // A device that says it is ready and still has nothing is given a pause: nothing spins.
+      if (snd_pcm_wait(gCapture.Device, kDeviceWaitMs) != 0 && idle) std::this_thread::sleep_for(kPollInterval);
+      idle = true;
+      continue;
+    }
+    idle = false;
     if (n == -EPIPE || n == -ESTRPIPE) {
-      snd_pcm_prepare(gCapture.Device);
+      const int err = snd_pcm_prepare(gCapture.Device);
+      if (err < 0) {
+        FailCapture(err);
+        break;
+      }
       continue;
     }
     if (n < 0) {
-      if (gCapture.Running.load()) LogAlsa("wave capture error:%s\n", static_cast<int>(n));
+      FailCapture(static_cast<int>(n));
       break;
-    }
-    if (n == 0) {
-      std::this_thread::sleep_for(kPollInterval);
-      continue;
     }
     std::lock_guard<std::mutex> g(gCapture.Lock);
     gCapture.Data.append(buffer.data(), static_cast<size_t>(n) * static_cast<size_t>(frameBytes));
+    gCapture.Changed.notify_all();
   }
 }
 
 void StopCapture() {
   gCapture.Running.store(false);
-  if (gCapture.Device) snd_pcm_drop(gCapture.Device);
   if (gCapture.Reader.joinable()) gCapture.Reader.join();
-  if (gCapture.Device) snd_pcm_close(gCapture.Device);
+  if (gCapture.Device) {
+    snd_pcm_drop(gCapture.Device);
+    snd_pcm_close(gCapture.Device);
+  }
   gCapture.Device = nullptr;
   std::lock_guard<std::mutex> g(gCapture.Lock);
   gCapture.Data.clear();
+  gCapture.Error = 0;
+  gCapture.ErrorLogged = false;
+}
+
+// The input's interrupt callback (the converter's Stop) asks to give up waiting.
+bool Interrupted(AVFormatContext* S) {
+  const AVIOInterruptCB& cb = S->interrupt_callback;
+  return cb.callback && cb.callback(cb.opaque) != 0;
 }
 
 int WavcapReadHeader(AVFormatContext* S) {
   auto* ctx = static_cast<TWavCapContext*>(S->priv_data);
   if (ctx->SampleRate <= 0 || ctx->Channels <= 0) return kErrorArgument;
   if (gCapture.Running.load()) {
-    av_log(nullptr, AV_LOG_ERROR, "wave capture error:%s\n", "another capture is running");
+    av_log(S, AV_LOG_ERROR, "wave capture error:%s\n", "another capture is running");
     return kErrorDevice;
   }
   AVStream* st = avformat_new_stream(S, nullptr);
   if (!st) return kErrorMemory;
   snd_pcm_t* pcm = nullptr;
-  int err = snd_pcm_open(&pcm, kWavCapDevice, SND_PCM_STREAM_CAPTURE, 0);
+  int err = snd_pcm_open(&pcm, kWavCapDevice, SND_PCM_STREAM_CAPTURE, SND_PCM_NONBLOCK);
   if (err < 0) {
-    LogAlsa("wave capture error:%s\n", err);
+    LogAlsa(S, "wave capture error:%s\n", err);
     return kErrorDevice;
   }
   err = snd_pcm_set_params(pcm, SND_PCM_FORMAT_S16_LE, SND_PCM_ACCESS_RW_INTERLEAVED,
                            static_cast<unsigned>(ctx->Channels), static_cast<unsigned>(ctx->SampleRate), 1, kLatencyUs);
   if (err < 0) {
     // A failed header read releases the device: nothing else would.
-    LogAlsa("wave waveInPrepareHeader error:%s\n", err);
+    LogAlsa(S, "wave waveInPrepareHeader error:%s\n", err);
     snd_pcm_close(pcm);
     return kErrorDevice;
   }
@@ -111,13 +145,15 @@ int WavcapReadHeader(AVFormatContext* S) {
   {
     std::lock_guard<std::mutex> g(gCapture.Lock);
     gCapture.Data.clear();
+    gCapture.Error = 0;
+    gCapture.ErrorLogged = false;
   }
   gCapture.Device = pcm;
   gCapture.Rate = ctx->SampleRate;
   gCapture.Channels = ctx->Channels;
   err = snd_pcm_start(pcm);
   if (err < 0 && err != -EBADFD) {
-    LogAlsa("waveInStart error:%s\n", err);
+    LogAlsa(S, "waveInStart error:%s\n", err);
     gCapture.Device = nullptr;
     snd_pcm_close(pcm);
     return kErrorDevice;
@@ -139,16 +175,21 @@ int64_t WavCapPacketPts(int64_t Now, int64_t Bytes, int SampleRate, int Channels
 
 namespace {
 
+// Waits for recorded bytes. A device error ends the input with that error,
+// logged here on the reading thread so that it reaches the job that reads.
 int WavcapReadPacket(AVFormatContext* S, AVPacket* Pkt) {
-  for (;;) {
-    {
-      std::lock_guard<std::mutex> g(gCapture.Lock);
-      if (!gCapture.Data.empty()) break;
+  std::unique_lock<std::mutex> g(gCapture.Lock);
+  while (gCapture.Data.empty()) {
+    if (gCapture.Error != 0) {
+      if (!gCapture.ErrorLogged)
+        av_log(S, AV_LOG_ERROR, "wave capture error:%s\n", snd_strerror(gCapture.Error));
+      gCapture.ErrorLogged = true;
+      return gCapture.Error;  // ALSA errors are negative errno values, as AVERROR codes are
     }
-    if (!gCapture.Running.load() || !gCapture.Reader.joinable()) return AVERROR_EOF;
-    std::this_thread::sleep_for(kPollInterval);
+    if (!gCapture.Running.load()) return AVERROR_EOF;
+    if (Interrupted(S)) return AVERROR_EXIT;
+    gCapture.Changed.wait_for(g, kPollInterval);
   }
-  std::lock_guard<std::mutex> g(gCapture.Lock);
   const int count = static_cast<int>(gCapture.Data.size());
   const int ret = av_new_packet(Pkt, count);
   if (ret < 0) return ret;

@@ -153,7 +153,11 @@ int RunConversion(TCliConverter& converter, TQueueDispatcher& dispatcher) {
   converter.Convert();
   bool stopRequested = false;
   while (RunningConverterThreads() > 0) {
-    dispatcher.PumpUntil([] { return RunningConverterThreads() == 0 || gInterrupted.load(); }, kPumpSliceMs);
+    // Once the stop is asked, wait for the worker only: an interrupt flag that
+    // stays set must not turn this loop into a busy one.
+    dispatcher.PumpUntil(
+        [&stopRequested] { return RunningConverterThreads() == 0 || (gInterrupted.load() && !stopRequested); },
+        kPumpSliceMs);
     if (gInterrupted.load() && !stopRequested) {
       converter.Stop();  // noticed at the next packet; the output stays playable
       stopRequested = true;

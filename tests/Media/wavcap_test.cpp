@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <alsa/asoundlib.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 
+#include "AlsaReadShim.h"
 #include "Media/wavcap.h"
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
@@ -58,13 +61,20 @@ TEST(WavCap, NoDeviceIsLoggedAndRefused) {
   EXPECT_TRUE(logged);
 }
 
+// A default device that records the bytes of Raw (16-bit mono at 44100 Hz,
+// three seconds of a 500 Hz tone, written into Dir).
+std::string FeedDevice(const std::string& Dir) {
+  const std::string raw = Dir + "/in.raw";
+  fixtures::RunCommand("ffmpeg -v error -y -f lavfi -i sine=frequency=500:sample_rate=44100:duration=3 -ac 1 -f s16le " +
+                       ShellQuote(raw));
+  return "pcm.!default { type file slave.pcm \"null\" file \"/dev/null\" infile \"" + raw +
+         "\" format \"raw\" }\n";
+}
+
 TEST(WavCap, ConversionHoldsTheCapturedSamples) {
   const std::string dir = fixtures::TempDir("wavcap_feed");
   const std::string raw = dir + "/in.raw";
-  fixtures::RunCommand("ffmpeg -v error -y -f lavfi -i sine=frequency=500:sample_rate=44100:duration=3 -ac 1 -f s16le " +
-                       ShellQuote(raw));
-  AlsaConfig alsa("pcm.!default { type file slave.pcm \"null\" file \"/dev/null\" infile \"" + raw +
-                  "\" format \"raw\" }\n");
+  AlsaConfig alsa(FeedDevice(dir));
   harness::MainLoop loop;
   harness::ErrorRecorder errors;
   TAVConverter c;
@@ -79,6 +89,54 @@ TEST(WavCap, ConversionHoldsTheCapturedSamples) {
                                                 " -t 1 -f s16le - | md5sum");
   const std::string fed = fixtures::RunCommand("head -c 88200 " + ShellQuote(raw) + " | md5sum");
   EXPECT_EQ(ours, fed);
+}
+
+TEST(WavCap, ADeviceThatFailsEndsTheJobWithTheErrorInTheLog) {
+  const std::string dir = fixtures::TempDir("wavcap_fail");
+  AlsaConfig alsa(FeedDevice(dir));
+  alsashim::Scope failing(alsashim::TMode::FailAfter, 3, -ENODEV);
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  TAVConverter c;
+  harness::Events events;
+  events.Attach(c);
+  c.ConvertOptions().SetInputFormat("wavcap");
+  c.ConvertOptions().AudioOptions().SetEncoderAudioCodecName("pcm_s16le");
+  // No recording time: only the failure can end this job.
+  ASSERT_TRUE(harness::Run(c, loop, "capture", dir + "/out.wav").Finished);
+  EXPECT_EQ(errors.Messages(), std::vector<std::string>{"Error reading input capture: No such device"});
+  EXPECT_EQ(std::count(events.Log.begin(), events.Log.end(), "wave capture error:No such device\n"), 1);
+  // What was recorded before the failure is a complete file.
+  EXPECT_EQ(fixtures::Probe(dir + "/out.wav", "stream=codec_name"), "codec_name=pcm_s16le\n");
+}
+
+TEST(WavCap, StopEndsACaptureWhoseDeviceFellSilent) {
+  const std::string dir = fixtures::TempDir("wavcap_stall");
+  AlsaConfig alsa(FeedDevice(dir));
+  // A few buffers, then the device has nothing more, ever.
+  alsashim::Scope silent(alsashim::TMode::FailAfter, 3, -EAGAIN);
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  TAVConverter c;
+  harness::Events events;
+  events.Attach(c);
+  c.ConvertOptions().SetInputFormat("wavcap");
+  c.ConvertOptions().AudioOptions().SetEncoderAudioCodecName("pcm_s16le");
+  c.InputFiles().Add("capture");
+  c.OutputFiles().Add(dir + "/out.wav");
+  c.Convert();
+  // The packet loop runs and the device has been asked in vain.
+  ASSERT_TRUE(loop.PumpUntil([&] { return events.Progress > 0 && alsashim::Calls() > 3; }));
+  c.Stop();
+  ASSERT_TRUE(loop.WaitForJobs());
+  EXPECT_EQ(events.Stopped, 1);
+  EXPECT_EQ(events.Completed, 0);
+  EXPECT_TRUE(errors.Messages().empty()) << errors.Messages()[0];
+  // The capture is closed: the next one may open the device.
+  alsashim::Set(alsashim::TMode::Pass);
+  c.ConvertOptions().SetRecordingTime(100000);
+  ASSERT_TRUE(harness::Run(c, loop, "capture", dir + "/again.wav").Finished);
+  EXPECT_EQ(events.Completed, 1);
 }
 
 }  // namespace
