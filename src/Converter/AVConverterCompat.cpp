@@ -9,34 +9,42 @@ extern "C" {
 
 namespace {
 
+// The encoders and muxer whose private options took over the old names.
+constexpr const char kX264[] = "libx264";
+constexpr const char kMpeg2[] = "mpeg2video";
+constexpr const char kMpegMuxer[] = "mpeg";
+constexpr const char kNoOwner[] = "";
+
 struct TRename {
   const char* Old;
   const char* New;
   TCompatScope Scope;
+  const char* Owner;
 };
 
 // Options that moved from the generic codec options into libx264's private
 // ones (same values), or into the muxers' private options.
 // Private options of the newer encoders and muxers, which the generic option
-// tables never knew, are routed the same way.
+// tables never knew, are routed the same way; they have no single owner to
+// judge their values by.
 constexpr std::array<TRename, 17> kRenames{{
-    {"coder", "coder", TCompatScope::VideoEncoder},
-    {"me_method", "motion-est", TCompatScope::VideoEncoder},
-    {"b_strategy", "b_strategy", TCompatScope::VideoEncoder},
-    {"sc_threshold", "sc_threshold", TCompatScope::VideoEncoder},
-    {"directpred", "direct-pred", TCompatScope::VideoEncoder},
-    {"wpredp", "weightp", TCompatScope::VideoEncoder},
-    {"cqp", "qp", TCompatScope::VideoEncoder},
-    {"crf", "crf", TCompatScope::VideoEncoder},
-    {"muxrate", "muxrate", TCompatScope::Muxer},
-    {"preload", "preload", TCompatScope::Muxer},
-    {"movflags", "movflags", TCompatScope::Muxer},
-    {"preset", "preset", TCompatScope::VideoEncoder},
-    {"deadline", "deadline", TCompatScope::VideoEncoder},
-    {"cpu-used", "cpu-used", TCompatScope::VideoEncoder},
-    {"row-mt", "row-mt", TCompatScope::VideoEncoder},
-    {"pix_fmt", "pix_fmt", TCompatScope::VideoStream},
-    {"vtag", "vtag", TCompatScope::VideoStream},
+    {"coder", "coder", TCompatScope::VideoEncoder, kX264},
+    {"me_method", "motion-est", TCompatScope::VideoEncoder, kX264},
+    {"b_strategy", "b_strategy", TCompatScope::VideoEncoder, kX264},
+    {"sc_threshold", "sc_threshold", TCompatScope::VideoEncoder, kX264},
+    {"directpred", "direct-pred", TCompatScope::VideoEncoder, kX264},
+    {"wpredp", "weightp", TCompatScope::VideoEncoder, kX264},
+    {"cqp", "qp", TCompatScope::VideoEncoder, kX264},
+    {"crf", "crf", TCompatScope::VideoEncoder, kX264},
+    {"muxrate", "muxrate", TCompatScope::Muxer, kMpegMuxer},
+    {"preload", "preload", TCompatScope::Muxer, kMpegMuxer},
+    {"movflags", "movflags", TCompatScope::Muxer, kNoOwner},
+    {"preset", "preset", TCompatScope::VideoEncoder, kNoOwner},
+    {"deadline", "deadline", TCompatScope::VideoEncoder, kNoOwner},
+    {"cpu-used", "cpu-used", TCompatScope::VideoEncoder, kNoOwner},
+    {"row-mt", "row-mt", TCompatScope::VideoEncoder, kNoOwner},
+    {"pix_fmt", "pix_fmt", TCompatScope::VideoStream, kNoOwner},
+    {"vtag", "vtag", TCompatScope::VideoStream, kNoOwner},
 }};
 
 // Profile names of the H.264 and HEVC encoders; the generic "profile" option
@@ -99,7 +107,7 @@ std::vector<TFlagToken> SplitFlags(const std::string& Value) {
 template <size_t N>
 std::vector<TCompatOption> TranslateFlags(const std::string& Name, const std::string& Value,
                                           const std::array<TFlagItem, N>& Items,
-                                          TCompatScope PrivateScope) {
+                                          TCompatScope PrivateScope, const char* Owner) {
   std::vector<TCompatOption> out;
   std::string generic;
   bool moved = false;
@@ -109,13 +117,13 @@ std::vector<TCompatOption> TranslateFlags(const std::string& Name, const std::st
       if (t.Name == i.Old) item = &i;
     if (item) {
       moved = true;
-      out.push_back({PrivateScope, item->New, t.Sign == '-' ? item->Off : item->On});
+      out.push_back({PrivateScope, item->New, t.Sign == '-' ? item->Off : item->On, Owner});
     } else {
       generic += (t.Sign ? std::string(1, t.Sign) : std::string("+")) + t.Name;
     }
   }
-  if (!moved) return {{TCompatScope::Generic, Name, Value}};
-  if (!generic.empty()) out.insert(out.begin(), {TCompatScope::Generic, Name, generic});
+  if (!moved) return {{TCompatScope::Generic, Name, Value, kNoOwner}};
+  if (!generic.empty()) out.insert(out.begin(), {TCompatScope::Generic, Name, generic, kNoOwner});
   return out;
 }
 
@@ -136,15 +144,15 @@ std::string TranslatePartitions(const std::string& Value) {
 
 std::vector<TCompatOption> TranslateOption(const std::string& Name, const std::string& Value) {
   for (const auto& r : kRenames)
-    if (Name == r.Old) return {{r.Scope, r.New, Value}};
+    if (Name == r.Old) return {{r.Scope, r.New, Value, r.Owner}};
   if (Name == "profile")
     for (const char* p : kEncoderProfiles)
-      if (Value == p) return {{TCompatScope::VideoEncoder, Name, Value}};
+      if (Value == p) return {{TCompatScope::VideoEncoder, Name, Value, kNoOwner}};
   if (Name == "partitions")
-    return {{TCompatScope::VideoEncoder, "partitions", TranslatePartitions(Value)}};
-  if (Name == "flags2") return TranslateFlags(Name, Value, kFlags2Items, TCompatScope::VideoEncoder);
-  if (Name == "flags") return TranslateFlags(Name, Value, kFlagsItems, TCompatScope::VideoEncoder);
-  return {{TCompatScope::Generic, Name, Value}};
+    return {{TCompatScope::VideoEncoder, "partitions", TranslatePartitions(Value), kX264}};
+  if (Name == "flags2") return TranslateFlags(Name, Value, kFlags2Items, TCompatScope::VideoEncoder, kX264);
+  if (Name == "flags") return TranslateFlags(Name, Value, kFlagsItems, TCompatScope::VideoEncoder, kMpeg2);
+  return {{TCompatScope::Generic, Name, Value, kNoOwner}};
 }
 
 std::string TranslateEncoderName(const std::string& Name) {

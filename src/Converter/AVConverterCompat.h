@@ -17,6 +17,8 @@ struct TCompatOption {
   TCompatScope Scope;
   std::string Name;
   std::string Value;
+  // The encoder or muxer whose private options judge Value (empty for Generic).
+  std::string Owner;
 };
 
 // The options that a line Name=Value stands for today (empty: the line has no

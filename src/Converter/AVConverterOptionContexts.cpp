@@ -62,7 +62,11 @@ int TOptionContexts::ApplyOption(const std::string& Name, const std::string& Val
   if (Name.empty()) return -1;
   int result = -1;
   for (const TCompatOption& o : TranslateOption(Name, Value)) {
-    if (o.Scope == TCompatScope::VideoStream && !ValidVideoStreamSetting(o)) {
+    // Settings the engine makes itself, and options moved to one encoder or
+    // muxer, are judged here; generic options by their contexts below.
+    const bool valid =
+        o.Scope == TCompatScope::VideoStream ? ValidVideoStreamSetting(o) : FPrivateCheck.Accepts(o);
+    if (!valid) {
       ShowErrorMessage("Invalid value for Option!");
       return -1;
     }

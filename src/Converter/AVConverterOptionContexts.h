@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Converter/AVConverterCompat.h"
+#include "Converter/AVConverterPrivateOptions.h"
 #include "Converter/FFmpegPtr.h"
 
 // Option flag bits of the library's option tables.
@@ -62,6 +63,7 @@ class TOptionContexts {
   ff::SwsPtr FSws;
   std::vector<std::string> FOptNames;       // names set successfully, in order
   std::vector<TCompatOption> FPrivate;      // translated private options, in order
+  TPrivateOptionCheck FPrivateCheck;        // judges FPrivate's values
 };
 
 // Codec id of a codec named Name: 0 for an empty name, "Unknown Codec Name",

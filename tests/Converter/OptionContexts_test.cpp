@@ -122,6 +122,22 @@ TEST(OptionContexts, OldX264NamesBecomeEncoderPrivateOptions) {
   EXPECT_TRUE(enc->flags & AV_CODEC_FLAG_LOOP_FILTER);
 }
 
+TEST(OptionContexts, TranslatedNamesHaveTheirValuesChecked) {
+  harness::ErrorRecorder errors;
+  TOptionContexts ctx(4);
+  EXPECT_EQ(ctx.ApplyOption("me_method", "bogus"), -1);
+  EXPECT_EQ(ctx.ApplyOption("coder", "sideways"), -1);
+  EXPECT_EQ(ctx.ApplyOption("muxrate", "fast"), -1);
+  EXPECT_EQ(errors.Messages(), std::vector<std::string>(3, "Invalid value for Option!"));
+  EXPECT_EQ(ctx.ApplyOption("me_method", "tesa"), 0);
+  EXPECT_EQ(errors.Messages().size(), 3u);
+  // Refused values are not applied: the encoder keeps its default otherwise.
+  ff::CodecContextPtr enc(avcodec_alloc_context3(avcodec_find_encoder_by_name("libx264")));
+  ctx.CopyContextOptions(enc.get(), ctx.Codec(AVMEDIA_TYPE_VIDEO), ofEncoding | ofVideo);
+  EXPECT_EQ(IntOption(enc.get(), "motion-est"), 4);
+  EXPECT_EQ(IntOption(enc.get(), "coder"), -1);
+}
+
 TEST(FindCodecId, NamesTypesAndOldEncoderNames) {
   EXPECT_EQ(FindCodecId("", AVMEDIA_TYPE_VIDEO, true), AV_CODEC_ID_NONE);
   EXPECT_EQ(FindCodecId("mpeg4", AVMEDIA_TYPE_VIDEO, true), AV_CODEC_ID_MPEG4);
