@@ -2,11 +2,12 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <filesystem>
+#include <memory>
 
 #include "Common/Errors.h"
 #include "Converter/AVConverterFilterBuild.h"
 #include "Converter/AVConverterFontFamily.h"
+#include "Converter/AVConverterFontFolder.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -121,13 +122,17 @@ AVFilterContext* BuildSubtitleEntry(AVFilterGraph* Graph, const TChainEntry& Ent
     return nullptr;
   }
   options.emplace_back("filename", file);
+  // libass reads its fonts folder when the filter is created; the folder may go after that.
+  std::unique_ptr<TPrivateFontFolder> fonts;
   if (!font.empty()) {
     auto family = FontFamilyName(font);
     if (!family) {
       av_log(nullptr, AV_LOG_ERROR, "Can not read the font file %s\n", font.c_str());
       return nullptr;
     }
-    options.emplace_back("fontsdir", std::filesystem::path(font).parent_path().string());
+    fonts = std::make_unique<TPrivateFontFolder>(font);
+    if (fonts->Path().empty()) return nullptr;
+    options.emplace_back("fontsdir", fonts->Path());
     // The style override list is comma separated; such a family can't be named in it.
     if (family->find_first_of(",=") == std::string::npos)
       style = "FontName=" + *family + (style.empty() ? "" : ",") + style;

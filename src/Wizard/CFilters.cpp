@@ -15,13 +15,22 @@ constexpr char kLastControlChar = 31;
 // Characters the chain parser would read as syntax outside quotes.
 constexpr std::string_view kChainSyntax = "',;[]";
 
+bool IsBlank(char C) { return C == ' ' || C == '\t' || C == '\n' || C == '\r'; }
+
 // Escaped for the chain parser; OptionSeparator when "#" separates options
-// of the entry the value stands in.
+// of the entry the value stands in. Blanks at either end are escaped too: the
+// parser drops unprotected blanks around a value, and a file name may begin
+// or end with spaces.
 std::string EscapeValue(const std::string& S, bool OptionSeparator) {
+  size_t first = 0, last = S.size();
+  while (first < last && IsBlank(S[first])) ++first;
+  while (last > first && IsBlank(S[last - 1])) --last;
   std::string out;
-  for (char c : S) {
+  for (size_t i = 0; i < S.size(); ++i) {
+    const char c = S[i];
     if (c == '\\') out += "\\\\";
-    else if (kChainSyntax.find(c) != std::string_view::npos || (OptionSeparator && c == '#'))
+    else if (kChainSyntax.find(c) != std::string_view::npos || (OptionSeparator && c == '#') ||
+             i < first || i >= last)
       out += std::string("\\") + c;
     else out += c;
   }

@@ -166,4 +166,32 @@ TEST(ConverterFilterChains, SubtitlesBurnedInWhileShown) {
   EXPECT_LT(RegionDifference(dir + "/subs.mkv", source, bottom, 2.5), kUnchanged);  // after
 }
 
+TEST(ConverterFilterChains, FilesNamedWithOuterSpacesConvert) {
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  const std::string dir = fixtures::TempDir("filters_spaced");
+  const std::string logo = dir + "/  logo .png ";
+  fixtures::RunCommand("ffmpeg -v error -y -f lavfi -i color=c=red:s=16x16 -frames:v 1 -f image2 " + ShellQuote(logo));
+  std::ofstream(dir + "/ subs.srt  ") << "1\n00:00:00,000 --> 00:00:01,000\nWWWW WWWW\n\n";
+  TLogoFilter picture;
+  picture.SetLogoFile(logo);
+  picture.SetX(10);
+  picture.SetY(20);
+  TSubtitleFilter subs;
+  subs.SetSubtitleFile(dir + "/ subs.srt  ");
+  subs.SetFontFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+  TAVConverter c;
+  c.ConvertOptions().VideoOptions().SetEncoderVideoCodecName("ffv1");
+  c.ConvertOptions().FilterOptions().SetVideoFilters(BuildFilterChain({&picture, &subs}));
+  harness::Events events;
+  events.Attach(c);
+  ASSERT_TRUE(harness::Run(c, loop, Source(), dir + "/out.mkv").Finished);
+  ASSERT_TRUE(errors.Messages().empty()) << errors.Messages()[0] << "\n"
+                                         << c.ConvertOptions().FilterOptions().VideoFilters() << "\n"
+                                         << (events.Log.empty() ? "" : events.Log.back());
+  // The picture stands at its place (red) and the subtitle line at the bottom.
+  EXPECT_GT(RegionDifference(dir + "/out.mkv", Source(), "crop=12:12:12:22", 0.5), kChanged);
+  EXPECT_GT(RegionDifference(dir + "/out.mkv", Source(), "crop=320:60:0:180", 0.5), 2 * kUnchanged);
+}
+
 }  // namespace
