@@ -40,6 +40,8 @@ void TConvertJob::SetUp() {
   if (video.Bitrate() != 0) FContexts.ApplyOption("b", std::to_string(video.Bitrate()));
   for (const std::string& line : FOptions.CodecOptions()) FContexts.ApplyLine(line);
   ResolveFormats();
+  // Opening a video input replaces the pixel format with the source's.
+  FRequestedPixFormat = video.FFramePixFormat();
   for (int i = 0; i < FConverter.InputFiles().Count(); ++i) {
     CheckStop();
     OpenInput(i);

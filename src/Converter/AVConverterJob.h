@@ -233,4 +233,5 @@ class TConvertJob {
   std::atomic<bool> FInSetup{true};  // written by the worker, read by interrupt callbacks
   bool FVideoTransposed = false;     // the working picture size is the source's turned a quarter
   std::string FInputError;  // a capture input failed: the job fails after its trailer
+  int FRequestedPixFormat = AV_PIX_FMT_NONE;  // the options' pixel format before the inputs opened
 };

@@ -17,6 +17,7 @@ extern "C" {
 #include "Converter/AVConverterJob.h"
 #include "Converter/avlib.h"
 #include "Converter/AVConverterIO.h"
+#include "Converter/AVConverterTargetRules.h"
 
 namespace fs = std::filesystem;
 
@@ -121,7 +122,7 @@ void TConvertJob::SetUpOutput(int Index) {
   // 2.-4. Container and its format.
   const AVOutputFormat* format = FOutputFormat;
   std::string guessName = IsStreamName(name) ? StreamNameForGuess(name) : name;
-  if (!format) format = av_guess_format(nullptr, guessName.c_str(), nullptr);
+  if (!format) format = ImageSequenceFormat(av_guess_format(nullptr, guessName.c_str(), nullptr), guessName);
   if (!format) throw Exception(Format("Unable to find a suitable output format for %s", name.c_str()));
   AVFormatContext* raw = nullptr;
   if (avformat_alloc_output_context2(&raw, format, nullptr, name.c_str()) < 0 || !raw)
@@ -238,7 +239,9 @@ void TConvertJob::NewVideoStream(TOutputFile& File, int FileIndex) {
   } else {
     AVRational rate{video.FrameRate().num(), video.FrameRate().den()};
     if (rate.num == 0) rate = {kDefaultFrameRate, 1};
-    AVCodecID id = av_guess_codec(oc->oformat, nullptr, File.FileName.c_str(), nullptr, AVMEDIA_TYPE_VIDEO);
+    AVCodecID id = ImageSequenceCodec(
+        oc->oformat, File.FileName,
+        av_guess_codec(oc->oformat, nullptr, File.FileName.c_str(), nullptr, AVMEDIA_TYPE_VIDEO));
     const AVCodec* codec = nullptr;
     if (!video.EncoderVideoCodecName().empty())
       id = FindCodecId(video.EncoderVideoCodecName(), AVMEDIA_TYPE_VIDEO, true, &codec);
@@ -270,7 +273,12 @@ void TConvertJob::NewVideoStream(TOutputFile& File, int FileIndex) {
                                   (enc->pix_fmt == AV_PIX_FMT_YUV420P || enc->pix_fmt == AV_PIX_FMT_YUV422P);
       if (*p == AV_PIX_FMT_NONE && !mjpegException) enc->pix_fmt = codec->pix_fmts[0];
     }
+    if (AVPixelFormat required = RequiredPixelFormat(codec, enc->pix_fmt, enc->strict_std_compliance);
+        required != AV_PIX_FMT_NONE)
+      enc->pix_fmt = required;
     ApplyVideoStreamSettings(FContexts, enc, codec);
+    FitDvVideo(enc, static_cast<AVPixelFormat>(FRequestedPixFormat));
+    FitPictureEncoder(oc->oformat, enc);
     if (video.IntraOnly()) enc->gop_size = 0;
     if (video.VideoQscale() != 0 || video.SameQuality()) {
       enc->flags |= AV_CODEC_FLAG_QSCALE;
@@ -364,6 +372,7 @@ void TConvertJob::NewAudioStream(TOutputFile& File, int FileIndex) {
       }
     }
     enc->time_base = AVRational{1, enc->sample_rate > 0 ? enc->sample_rate : 1};
+    FitDvAudio(oc->oformat, enc);
   } else {
     av_channel_layout_default(&enc->ch_layout, c._AudioChannels);
     enc->sample_rate = c._AudioSampleRate;

@@ -87,6 +87,7 @@ constexpr const char* kHevcAppleTag = "hvc1";
 constexpr std::array<const char*, 5> kImageExtensions{".bmp", ".jpg", ".png", ".gif", ".tif"};
 constexpr float kFourThirds = 4.0f / 3.0f;
 constexpr int kYuv420p = 0, kYuv422p = 4, kYuv411p = 7;  // the library's pixel-format numbers
+constexpr int kDvWidth = 720, kDvPalHeight = 576, kDvNtscHeight = 480;
 
 std::string Key(const char* Name, int Index) { return std::string(Name) + std::to_string(Index); }
 
@@ -360,14 +361,25 @@ TAVDvProfile::TAVDvProfile() {
   SetExtension(".dv");
 }
 
+// A DV frame carries the audio of its own time: the muxer counts samples, not
+// time stamps. Audio time stamps that follow the source's (rounded, with the
+// resampler's delay) can lag the samples by a few and starve a frame, so DV
+// audio is timed by its samples and kept in step by padding or cutting.
+namespace {
+void KeepDvAudioInStep(TAVConvertOptions& Options) {
+  if (Options.AudioOptions().AudioSyncMethod() == 0) Options.AudioOptions().SetAudioSyncMethod(1);
+}
+}  // namespace
+
 bool TAVDvProfile::ApplyProfile(TAVConverter& AVConverter) const {
   TAVConvertOptions& o = AVConverter.ConvertOptions();
   o.SetOutputFormat("dv");
-  o.VideoOptions().SetFrameWidth(720);
-  o.VideoOptions().SetFrameHeight(IsNtsc() ? 480 : 576);
+  o.VideoOptions().SetFrameWidth(kDvWidth);
+  o.VideoOptions().SetFrameHeight(IsNtsc() ? kDvNtscHeight : kDvPalHeight);
   o.VideoOptions().SetFFramePixFormat(IsNtsc() ? kYuv411p : kYuv420p);
   o.AudioOptions().SetAudioSampleRate(48000);
   o.AudioOptions().SetAudioChannels(2);
+  KeepDvAudioInStep(o);
   ApplyTargetFrameRate(AVConverter);
   return true;
 }
@@ -378,7 +390,13 @@ TAVDv50Profile::TAVDv50Profile() {
 }
 
 bool TAVDv50Profile::ApplyProfile(TAVConverter& AVConverter) const {
-  AVConverter.ConvertOptions().VideoOptions().SetFFramePixFormat(kYuv422p);
+  TVideoOptions& video = AVConverter.ConvertOptions().VideoOptions();
+  video.SetFFramePixFormat(kYuv422p);
+  // DV50 exists only in the DV picture sizes: without them a source of any
+  // other size could not be written.
+  video.SetFrameWidth(kDvWidth);
+  video.SetFrameHeight(IsNtsc() ? kDvNtscHeight : kDvPalHeight);
+  KeepDvAudioInStep(AVConverter.ConvertOptions());
   ApplyTargetFrameRate(AVConverter);
   return true;
 }
