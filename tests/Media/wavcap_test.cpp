@@ -91,19 +91,28 @@ TEST(WavCap, ConversionHoldsTheCapturedSamples) {
   EXPECT_EQ(ours, fed);
 }
 
-TEST(WavCap, ADeviceThatFailsEndsTheJobWithTheErrorInTheLog) {
-  const std::string dir = fixtures::TempDir("wavcap_fail");
-  AlsaConfig alsa(FeedDevice(dir));
-  alsashim::Scope failing(alsashim::TMode::FailAfter, 3, -ENODEV);
+// A conversion of the capture into 16-bit PCM, with its events recorded.
+struct CaptureJob {
   harness::MainLoop loop;
   harness::ErrorRecorder errors;
   TAVConverter c;
   harness::Events events;
-  events.Attach(c);
-  c.ConvertOptions().SetInputFormat("wavcap");
-  c.ConvertOptions().AudioOptions().SetEncoderAudioCodecName("pcm_s16le");
+  CaptureJob() {
+    events.Attach(c);
+    c.ConvertOptions().SetInputFormat("wavcap");
+    c.ConvertOptions().AudioOptions().SetEncoderAudioCodecName("pcm_s16le");
+  }
+};
+
+TEST(WavCap, ADeviceThatFailsEndsTheJobWithTheErrorInTheLog) {
+  const std::string dir = fixtures::TempDir("wavcap_fail");
+  AlsaConfig alsa(FeedDevice(dir));
+  alsashim::Scope failing(alsashim::TMode::FailAfter, 3, -ENODEV);
+  CaptureJob job;
   // No recording time: only the failure can end this job.
-  ASSERT_TRUE(harness::Run(c, loop, "capture", dir + "/out.wav").Finished);
+  ASSERT_TRUE(harness::Run(job.c, job.loop, "capture", dir + "/out.wav").Finished);
+  const auto& errors = job.errors;
+  const auto& events = job.events;
   EXPECT_EQ(errors.Messages(), std::vector<std::string>{"Error reading input capture: No such device"});
   EXPECT_EQ(std::count(events.Log.begin(), events.Log.end(), "wave capture error:No such device\n"), 1);
   // What was recorded before the failure is a complete file.
@@ -115,13 +124,8 @@ TEST(WavCap, StopEndsACaptureWhoseDeviceFellSilent) {
   AlsaConfig alsa(FeedDevice(dir));
   // A few buffers, then the device has nothing more, ever.
   alsashim::Scope silent(alsashim::TMode::FailAfter, 3, -EAGAIN);
-  harness::MainLoop loop;
-  harness::ErrorRecorder errors;
-  TAVConverter c;
-  harness::Events events;
-  events.Attach(c);
-  c.ConvertOptions().SetInputFormat("wavcap");
-  c.ConvertOptions().AudioOptions().SetEncoderAudioCodecName("pcm_s16le");
+  CaptureJob job;
+  auto& [loop, errors, c, events] = job;
   c.InputFiles().Add("capture");
   c.OutputFiles().Add(dir + "/out.wav");
   c.Convert();
