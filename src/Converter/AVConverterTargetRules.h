@@ -4,8 +4,8 @@
 // - a target name with a frame number ("%1d") is an image sequence, also for
 //   picture types whose own muxer writes one animated file (GIF);
 // - JPEG pictures are full-range YUV, as the encoder requires by default;
-// - DV video has the frame rate of the DV system of its size and pixel
-//   format; DV audio is 16-bit stereo at 48, 44.1 or 32 kHz.
+// - DV video has the pixel format and frame rate of a DV system of its size;
+//   DV audio is 16-bit stereo at 48, 44.1 or 32 kHz.
 #include <string>
 
 extern "C" {
