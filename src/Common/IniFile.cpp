@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "Common/Errors.h"
+#include "Common/NumberText.h"
 #include "Common/StringList.h"
 
 namespace {
@@ -83,11 +84,9 @@ bool TIniFile::ReadBool(const std::string& Section, const std::string& Key, bool
 }
 
 double TIniFile::ReadFloat(const std::string& Section, const std::string& Key, double Default) const {
-  const std::string v = ReadString(Section, Key, "");
-  if (v.empty()) return Default;
-  char* end = nullptr;
-  const double d = std::strtod(v.c_str(), &end);
-  return *end == '\0' ? d : Default;
+  double d = Default;
+  ParseFloat(ReadString(Section, Key, ""), d);
+  return d;
 }
 
 void TIniFile::WriteString(const std::string& Section, const std::string& Key, const std::string& Value) {
@@ -118,7 +117,7 @@ void TIniFile::WriteBool(const std::string& Section, const std::string& Key, boo
 }
 
 void TIniFile::WriteFloat(const std::string& Section, const std::string& Key, double Value) {
-  WriteString(Section, Key, Format("%.*g", kSignificantDigits, Value));
+  WriteString(Section, Key, FloatText(Value, kSignificantDigits));
 }
 
 void TIniFile::Save() const {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "Common/XmlPersistence.h"
+#include "Common/NumberText.h"
 
 namespace {
 
@@ -41,8 +42,6 @@ std::string Escape(const std::string& S, bool InText) {
   }
   return out;
 }
-
-std::string FloatText(double V) { return Format("%.*g", kSignificantDigits, V); }
 
 class TWriter {
  public:
@@ -87,7 +86,7 @@ class TWriter {
       case TPropKind::Float: {
         if (!P.GetFloat) return;
         const double v = P.GetFloat(Instance);
-        if (v != 0) Put(E, P.Name, FloatText(v));
+        if (v != 0) Put(E, P.Name, FloatText(v, kSignificantDigits));
         return;
       }
       case TPropKind::String: {

@@ -6,6 +6,7 @@
 
 #include "Common/Errors.h"
 #include "Common/IniFile.h"
+#include "Common/NumberText.h"
 #include "Converter/AVConverter.h"
 
 const std::array<TFrameSize, kFrameSizeCount> FrameSizes{{
@@ -221,7 +222,9 @@ bool TAVCustomVideoProfile::UsesQuality() const {
 
 double TAVCustomVideoProfile::VideoFrameRate() const {
   if (FrameRate == rOriginal || FrameRate >= FrameRateNames.size()) return 0.0;
-  return std::atof(FrameRateNames[FrameRate]);
+  double rate = 0.0;
+  ParseFloat(FrameRateNames[FrameRate], rate);
+  return rate;
 }
 
 void TAVCustomVideoProfile::WriteToIni(TIniFile& AIni, int Index) const {

@@ -50,6 +50,21 @@ TEST(IniFile, NumbersBooleansAndLongValues) {
   EXPECT_EQ(ini.ReadString("S", "long", "").size(), TIniFile::kMaxValueLength);
 }
 
+// The GUI runs with the user's locale: a German user's file still says "12.2".
+TEST(IniFile, RealsUseAPointUnderADecimalCommaLocale) {
+  const fixtures::TGermanNumbers german;
+  if (!german.Active()) GTEST_SKIP() << "no de_DE.UTF-8 locale";
+  const std::string path = fixtures::TempDir("ini_german") + "/g.ini";
+  {
+    TIniFile ini(path);
+    ini.WriteFloat("S", "r", 12.2);
+    ini.WriteFloat("S", "big", 1.5e20);
+  }
+  EXPECT_EQ(ReadAll(path), "[S]\r\nr=12.2\r\nbig=1.5e+20\r\n");
+  EXPECT_DOUBLE_EQ(TIniFile(path).ReadFloat("S", "r", 0), 12.2);
+  EXPECT_DOUBLE_EQ(TIniFile(path).ReadFloat("S", "big", 0), 1.5e20);
+}
+
 TEST(IniFile, MultiLineValuesReadBackLineForLine) {
   const std::string text = "maxrate=1000000\r\npath=C:\\dir\\n\r\n";
   const std::string stored = TIniFile::EscapeLines(text);

@@ -7,6 +7,7 @@
 #include "Common/XmlPersistence.h"
 #include "Converter/AVConverter.h"
 #include "Converter/AVProfile.h"
+#include "support/Fixtures.h"
 
 namespace {
 
@@ -102,6 +103,14 @@ TEST(XmlWriter, FlatFormWithOmissionsAndEscaping) {
             "<Kind>kTwo</Kind><Ratio>0.1</Ratio><Single>0.439999997615814</Single><Big>9223372036854775807</Big>"
             "<Name>  a&lt;b&gt;&amp;&quot;&apos;\r\nz</Name><Lines Count=\"3\"><l0>a</l0><l2>c</l2></Lines>"
             "<Inner><Num>30</Num></Inner></TSample></data>");
+}
+
+TEST(XmlWriter, RealsUseAPointUnderADecimalCommaLocale) {
+  const fixtures::TGermanNumbers german;
+  if (!german.Active()) GTEST_SKIP() << "no de_DE.UTF-8 locale";
+  TSample s;
+  s.Ratio = 0.1;
+  EXPECT_NE(Flat(s).find("<Ratio>0.1</Ratio>"), std::string::npos) << Flat(s);
 }
 
 TEST(XmlWriter, IndentedFileFormAndAttributeLayout) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <clocale>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -104,5 +105,11 @@ std::string TempDir(const std::string& Name) {
   fs::create_directories(p);
   return p.string();
 }
+
+TGermanNumbers::TGermanNumbers() : FPrevious(std::setlocale(LC_NUMERIC, nullptr)) {
+  FActive = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+}
+
+TGermanNumbers::~TGermanNumbers() { std::setlocale(LC_NUMERIC, FPrevious.c_str()); }
 
 }  // namespace fixtures

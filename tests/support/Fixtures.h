@@ -35,4 +35,20 @@ std::string TempDir(const std::string& Name);
 // Quotes S for the shell.
 std::string ShellQuote(const std::string& S);
 
+// While alive, the process formats and reads numbers as in Germany (decimal
+// comma), as the GUI does for a German user. Active() is false when the
+// system lacks that locale.
+class TGermanNumbers {
+ public:
+  TGermanNumbers();
+  ~TGermanNumbers();
+  TGermanNumbers(const TGermanNumbers&) = delete;
+  TGermanNumbers& operator=(const TGermanNumbers&) = delete;
+  bool Active() const { return FActive; }
+
+ private:
+  std::string FPrevious;
+  bool FActive = false;
+};
+
 }  // namespace fixtures
