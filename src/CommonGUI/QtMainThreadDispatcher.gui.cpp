@@ -5,8 +5,14 @@
 #include <QThread>
 #include <QTimer>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdint>
 #include <exception>
+#include <semaphore>
+#include <stdexcept>
 
 namespace {
 
@@ -15,6 +21,70 @@ namespace {
 constexpr std::chrono::milliseconds kRecheck{20};
 
 }  // namespace
+
+// One waiting progress notification, on its worker's stack.
+struct TQtMainThreadDispatcher::TRequest {
+  const std::function<void()>* Work;
+  std::exception_ptr Error;
+  std::binary_semaphore Done{0};  // released by the main thread once Work has run
+  TRequest* Next = nullptr;
+};
+
+TQtMainThreadDispatcher::TEventCounter::TEventCounter() : FFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+  if (FFd < 0) throw std::runtime_error("eventfd failed");
+}
+
+TQtMainThreadDispatcher::TEventCounter::~TEventCounter() { close(FFd); }
+
+TQtMainThreadDispatcher::TQtMainThreadDispatcher()
+    : FWakeNotifier(std::make_unique<QSocketNotifier>(FWake.Fd(), QSocketNotifier::Read)) {
+  QObject::connect(FWakeNotifier.get(), &QSocketNotifier::activated, [this] { RunRequests(); });
+}
+
+TQtMainThreadDispatcher::~TQtMainThreadDispatcher() = default;
+
+void TQtMainThreadDispatcher::RunProgress(const std::function<void()>& Work) {
+  if (IsMainThread()) {
+    Work();
+    return;
+  }
+  TRequest request{&Work};
+  bool first;
+  {
+    std::lock_guard<std::mutex> g(FLock);
+    first = FFirst == nullptr;
+    (first ? FFirst : FLast->Next) = &request;
+    FLast = &request;
+  }
+  // A request behind others is found by the run that serves them.
+  if (first) {
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(FWake.Fd(), &one, sizeof one);
+  }
+  request.Done.acquire();
+  if (request.Error) std::rethrow_exception(request.Error);
+}
+
+void TQtMainThreadDispatcher::RunRequests() {
+  uint64_t count;
+  [[maybe_unused]] const ssize_t n = read(FWake.Fd(), &count, sizeof count);
+  for (;;) {
+    TRequest* request;
+    {
+      std::lock_guard<std::mutex> g(FLock);
+      request = FFirst;
+      if (!request) return;
+      FFirst = request->Next;
+      if (!FFirst) FLast = nullptr;
+    }
+    try {
+      (*request->Work)();
+    } catch (...) {
+      request->Error = std::current_exception();
+    }
+    request->Done.release();  // the worker may return at once: `request` is gone
+  }
+}
 
 void TQtMainThreadDispatcher::RunAndWait(const std::function<void()>& Work) {
   if (IsMainThread()) {
