@@ -49,12 +49,21 @@ void TQtMainThreadDispatcher::RunProgress(const std::function<void()>& Work) {
     return;
   }
   TRequest request{&Work};
-  bool first;
+  bool first = false, serving;
   {
     std::lock_guard<std::mutex> g(FLock);
-    first = FFirst == nullptr;
-    (first ? FFirst : FLast->Next) = &request;
-    FLast = &request;
+    serving = FServing > 0;
+    if (!serving) {
+      first = FFirst == nullptr;
+      (first ? FFirst : FLast->Next) = &request;
+      FLast = &request;
+    }
+  }
+  // The main thread is running another request, which may sit in a nested
+  // event loop (an error box) where the notifier is not served: Qt's queue is.
+  if (serving) {
+    RunAndWait(Work);
+    return;
   }
   // A request behind others is found by the run that serves them.
   if (first) {
@@ -65,24 +74,41 @@ void TQtMainThreadDispatcher::RunProgress(const std::function<void()>& Work) {
   if (request.Error) std::rethrow_exception(request.Error);
 }
 
+void TQtMainThreadDispatcher::Serve(TRequest& Request) {
+  try {
+    (*Request.Work)();
+  } catch (...) {
+    Request.Error = std::current_exception();
+  }
+  Request.Done.release();  // the worker may return at once: Request is gone
+}
+
 void TQtMainThreadDispatcher::RunRequests() {
   uint64_t count;
   [[maybe_unused]] const ssize_t n = read(FWake.Fd(), &count, sizeof count);
   for (;;) {
     TRequest* request;
+    TRequest* behind;
     {
       std::lock_guard<std::mutex> g(FLock);
       request = FFirst;
       if (!request) return;
-      FFirst = request->Next;
-      if (!FFirst) FLast = nullptr;
+      behind = request->Next;
+      FFirst = FLast = nullptr;
+      ++FServing;
     }
-    try {
-      (*request->Work)();
-    } catch (...) {
-      request->Error = std::current_exception();
+    // The ones behind must not wait for this one's handler: Qt's queue serves
+    // them, in a nested loop too (this costs an allocation each, only when
+    // several workers hand over at the same moment).
+    while (behind) {
+      TRequest* next = behind->Next;
+      QMetaObject::invokeMethod(
+          QCoreApplication::instance(), [behind] { Serve(*behind); }, Qt::QueuedConnection);
+      behind = next;
     }
-    request->Done.release();  // the worker may return at once: `request` is gone
+    Serve(*request);
+    std::lock_guard<std::mutex> g(FLock);
+    --FServing;
   }
 }
 

@@ -25,6 +25,9 @@ class TQtMainThreadDispatcher : public TMainThreadDispatcher {
   // Worker: as RunAndWait, but once per packet, so it allocates nothing: the
   // request lives on the worker's stack, the main thread is woken through an
   // event counter its loop watches, and the worker sleeps on a semaphore.
+  // While the main thread runs another request (whose handler may sit in a
+  // nested event loop, where that counter is not watched) it goes through
+  // RunAndWait instead.
   void RunProgress(const std::function<void()>& Work) override;
 
  private:
@@ -41,13 +44,15 @@ class TQtMainThreadDispatcher : public TMainThreadDispatcher {
    private:
     int FFd;
   };
-  // Main thread: runs the waiting requests, oldest first. Re-entered safely
-  // from a nested event loop (an error box shown by a progress handler).
+  // Main thread: runs the waiting requests, oldest first.
   void RunRequests();
+  // Main thread: runs one request's work and releases its worker.
+  static void Serve(TRequest& Request);
 
-  std::mutex FLock;            // guards FFirst and FLast
+  std::mutex FLock;            // guards FFirst, FLast and FServing
   TRequest* FFirst = nullptr;  // the waiting requests, a list through TRequest::Next
   TRequest* FLast = nullptr;
+  int FServing = 0;            // requests being run on the main thread now
   TEventCounter FWake;         // counted up by a worker whose request is first in line
   std::unique_ptr<QSocketNotifier> FWakeNotifier;  // main thread
 };
