@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QSemaphore>
 #include <QThread>
 #include <QTimer>
 
@@ -11,7 +12,6 @@
 #include <chrono>
 #include <cstdint>
 #include <exception>
-#include <semaphore>
 #include <stdexcept>
 
 namespace {
@@ -26,7 +26,10 @@ constexpr std::chrono::milliseconds kRecheck{20};
 struct TQtMainThreadDispatcher::TRequest {
   const std::function<void()>* Work;
   std::exception_ptr Error;
-  std::binary_semaphore Done{0};  // released by the main thread once Work has run
+  // Released by the main thread once Work has run. Qt's semaphore sleeps on a
+  // futex at once; the standard one spins and yields first, which costs a
+  // loaded machine a time slice per hand-off.
+  QSemaphore Done;
   TRequest* Next = nullptr;
 };
 
@@ -74,13 +77,12 @@ void TQtMainThreadDispatcher::RunProgress(const std::function<void()>& Work) {
   if (request.Error) std::rethrow_exception(request.Error);
 }
 
-void TQtMainThreadDispatcher::Serve(TRequest& Request) {
+void TQtMainThreadDispatcher::RunWork(TRequest& Request) {
   try {
     (*Request.Work)();
   } catch (...) {
     Request.Error = std::current_exception();
   }
-  Request.Done.release();  // the worker may return at once: Request is gone
 }
 
 void TQtMainThreadDispatcher::RunRequests() {
@@ -103,12 +105,22 @@ void TQtMainThreadDispatcher::RunRequests() {
     while (behind) {
       TRequest* next = behind->Next;
       QMetaObject::invokeMethod(
-          QCoreApplication::instance(), [behind] { Serve(*behind); }, Qt::QueuedConnection);
+          QCoreApplication::instance(),
+          [behind] {
+            RunWork(*behind);
+            behind->Done.release();  // the worker may return at once: *behind is gone
+          },
+          Qt::QueuedConnection);
       behind = next;
     }
-    Serve(*request);
-    std::lock_guard<std::mutex> g(FLock);
-    --FServing;
+    RunWork(*request);
+    {
+      // Before the worker is released, or its next request would find the
+      // main thread still serving and take the slower path.
+      std::lock_guard<std::mutex> g(FLock);
+      --FServing;
+    }
+    request->Done.release();  // the worker may return at once: *request is gone
   }
 }
 

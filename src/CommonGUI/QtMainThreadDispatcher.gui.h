@@ -46,8 +46,8 @@ class TQtMainThreadDispatcher : public TMainThreadDispatcher {
   };
   // Main thread: runs the waiting requests, oldest first.
   void RunRequests();
-  // Main thread: runs one request's work and releases its worker.
-  static void Serve(TRequest& Request);
+  // Main thread: runs one request's work, keeping an error for its worker.
+  static void RunWork(TRequest& Request);
 
   std::mutex FLock;            // guards FFirst, FLast and FServing
   TRequest* FFirst = nullptr;  // the waiting requests, a list through TRequest::Next
