@@ -1,15 +1,30 @@
 # Shared by the bench scripts (sourced): build folder, scratch folder, clips, timing.
 build=${BENCH_BUILD:-build}
 reps=${BENCH_REPS:-3}
+# Interleaved comparisons: rounds of hyperfine, runs of each side per round.
+rounds=${BENCH_ROUNDS:-5}
+runs=${BENCH_RUNS:-2}
+results=${BENCH_RESULTS:-$build/bench-results}
 cli="$build/bin/quillbrook-convert"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+mkdir -p "$results"
 
 # clip SIZE SECONDS: a generated MPEG-4 + PCM AVI clip; prints its path.
 clip() {
   local path="$work/clip_$1_$2.avi"
   [ -f "$path" ] || ffmpeg -hide_banner -loglevel error -f lavfi -i "testsrc2=size=$1:rate=25:duration=$2" \
     -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=$2" -ac 2 -c:v mpeg4 -q:v 3 -c:a pcm_s16le "$path"
+  echo "$path"
+}
+
+# noisy_clip SIZE SECONDS: the same with moving grain over the picture, which
+# costs encoders and decoders what real footage does; prints its path.
+noisy_clip() {
+  local path="$work/noisy_$1_$2.avi"
+  [ -f "$path" ] || ffmpeg -hide_banner -loglevel error -f lavfi -i "testsrc2=size=$1:rate=25:duration=$2" \
+    -f lavfi -i "sine=frequency=440:sample_rate=44100:duration=$2" -vf "noise=alls=20:allf=t+u" -ac 2 \
+    -c:v mpeg4 -q:v 3 -c:a pcm_s16le "$path"
   echo "$path"
 }
 
@@ -30,6 +45,27 @@ best() {
     if [ -z "$b" ] || [ "$(echo "$t < $b" | bc -l)" = 1 ]; then b=$t; fi
   done
   echo "$b"
+}
+
+# compare NAME OURS-CMD OTHER-CMD: whole-process times of both commands,
+# interleaved: $rounds rounds of hyperfine, each with one warm-up and $runs runs
+# of each side, the order swapped every round; every round exported as JSON
+# to $results/NAME.<round>.json with the load average beside it. Prints the
+# medians and ratios of all runs (summarise.py) and the load range.
+compare() {
+  local name=$1 ours=$2 other=$3 r loads=()
+  local file=${name//\//_}
+  rm -f "$results/$file".*.json
+  for r in $(seq "$rounds"); do
+    loads+=("$(cut -d' ' -f1 /proc/loadavg)")
+    local first=(-n ours "$ours") second=(-n other "$other")
+    if (( r % 2 == 0 )); then first=(-n other "$other"); second=(-n ours "$ours"); fi
+    hyperfine -N --style none --warmup 1 --runs "$runs" --export-json "$results/$file.$r.json" \
+      "${first[@]}" "${second[@]}" >/dev/null
+  done
+  loads+=("$(cut -d' ' -f1 /proc/loadavg)")
+  printf '%s load=%s\n' "$(python3 bench/summarise.py "$name" "$results/$file".*.json)" \
+    "$(printf '%s\n' "${loads[@]}" | sort -g | sed -n '1p;$p' | paste -sd-)"
 }
 
 # ratio NAME OURS FFMPEG: one result line.
@@ -54,6 +90,7 @@ ffmpeg_case() {
     dvd) echo "${ff[@]@Q}" -f dvd -c:v mpeg2video -b:v 6000k -s 720x576 -r 25 -c:a ac3 -b:a 448k -ar 48000 -ac 2 \
             "${3@Q}.vob" ;;
     copy) echo "${ff[@]@Q}" -c copy "${3@Q}.mkv" ;;
+    hevc) echo "${ff[@]@Q}" -c:v libx265 -crf 28 -tag:v hvc1 -c:a aac -b:a 160k -ar 48000 -ac 2 "${3@Q}.mp4" ;;
   esac
 }
 
@@ -63,6 +100,7 @@ ours_case() {
     h264) echo "${cli@Q}" --threads 2 --profile "'MPEG-4 AVC'" "${2@Q}" "${3@Q}.mp4" ;;
     mpeg4) echo "${cli@Q}" --threads 2 --profile "'DivX影片(*.avi)'" "${2@Q}" "${3@Q}.avi" ;;
     dvd) echo "${cli@Q}" --threads 2 --profile "'DVD MPEG TS(PAL)'" "${2@Q}" "${3@Q}.vob" ;;
+    hevc) echo "${cli@Q}" --threads 2 --profile "'H.265/HEVC MP4(*.mp4)'" "${2@Q}" "${3@Q}.mp4" ;;
     copy) "$build/bin/qb_bench_copy_settings" "$2" "$3.mkv" > "$3.xml"
           echo "${cli@Q}" --settings "${3@Q}.xml" ;;
   esac

@@ -63,6 +63,9 @@ void TQueueDispatcher::Post(std::function<void()> Work) {
 }
 
 void TQueueDispatcher::ProcessPendingEvents() {
+  // Queued work belongs to the main thread (a headless progress handler calls
+  // this on its worker).
+  if (!IsMainThread()) return;
   for (;;) {
     std::function<void()> work;
     {

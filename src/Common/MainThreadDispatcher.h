@@ -23,6 +23,9 @@ class TMainThreadDispatcher {
   virtual bool IsMainThread() const = 0;
   // Main thread: keeps handling hand-offs until Done() is true.
   virtual void WaitUntil(const std::function<bool()>& Done) = 0;
+  // Worker: the progress notification, once per packet. As RunAndWait (the
+  // main thread runs it while the worker waits) unless a front end says otherwise.
+  virtual void RunProgress(const std::function<void()>& Work) { RunAndWait(Work); }
 };
 
 // The process-wide dispatcher; a TQueueDispatcher bound to the first thread
@@ -31,13 +34,14 @@ TMainThreadDispatcher& MainThread();
 // Main thread, before any worker exists: installs the dispatcher (not owned).
 void SetMainThreadDispatcher(TMainThreadDispatcher* Dispatcher);
 
-// Queue-based dispatcher for the CLI and the tests.
+// Queue-based dispatcher for the tests (and the base of the CLI's).
 class TQueueDispatcher : public TMainThreadDispatcher {
  public:
   // The constructing thread is the main thread.
   TQueueDispatcher();
   void RunAndWait(const std::function<void()>& Work) override;
   void Post(std::function<void()> Work) override;
+  // Runs the queued work on the main thread; does nothing on any other.
   void ProcessPendingEvents() override;
   bool IsMainThread() const override { return std::this_thread::get_id() == FMainId; }
   void WaitUntil(const std::function<bool()>& Done) override { PumpUntil(Done); }
@@ -53,4 +57,23 @@ class TQueueDispatcher : public TMainThreadDispatcher {
   std::mutex FLock;  // guards FQueue
   std::condition_variable FSignal;
   std::deque<std::function<void()>> FQueue;
+};
+
+// For a front end without a user interface to protect (the CLI): the progress
+// notification runs on the worker itself, under the output lock, so the worker
+// never sleeps on a main thread that has nothing else to do. Everything that
+// writes the front end's output holds the same lock, so one thread writes at a
+// time. The other hand-offs (errors, stop, completion) still go to the main thread.
+class THeadlessDispatcher : public TQueueDispatcher {
+ public:
+  // The calling worker, under OutputLock().
+  void RunProgress(const std::function<void()>& Work) override {
+    std::lock_guard<std::recursive_mutex> g(FOutputLock);
+    Work();
+  }
+  // Recursive: an error shown from inside a progress handler writes too.
+  std::recursive_mutex& OutputLock() { return FOutputLock; }
+
+ private:
+  std::recursive_mutex FOutputLock;
 };

@@ -1,6 +1,7 @@
 #include "CommonGUI/AVNodes.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <ctime>
 #include <filesystem>
@@ -45,6 +46,11 @@ std::string Thousands(uint64_t Value) {
 }
 
 }  // namespace
+
+int64_t TTaskModelEnvironment::MonotonicMicroseconds() {
+  using namespace std::chrono;
+  return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 TTaskModelEnvironment& TaskModel() {
   static TTaskModelEnvironment environment;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,15 @@ struct TTaskModelEnvironment {
   TCategoryMenu* CategoryMenu = nullptr;
   std::function<bool()> ShutdownWhenDone = [] { return false; };
   std::function<void()> PowerOff;  // asks the system to shut down
+  // Monotonic microseconds that pace the progress repaints of task rows.
+  std::function<int64_t()> Clock = MonotonicMicroseconds;
+  static int64_t MonotonicMicroseconds();
 };
 TTaskModelEnvironment& TaskModel();
+
+// A task row is repainted for progress at most this often (plus the notice
+// before a pause or stop, and the completion): ten times a second.
+constexpr int64_t kRowRepaintIntervalUs = 100000;
 
 class TNodeObject {
  public:
@@ -159,6 +167,8 @@ class TAVTask : public TNodeObject {
 
  protected:
   // Event handlers of the converter.
+  // Main thread: repaints the row when the last progress repaint is
+  // kRowRepaintIntervalUs old, or when the job is about to pause or stop.
   void ConverterProgress();
   struct TPendingLog;
   // Worker thread: queues Text and asks the main thread to apply it; never waits.
@@ -179,6 +189,7 @@ class TAVTask : public TNodeObject {
   bool FIsConverted = false;
   std::vector<std::string> FLog;
   TNodeObject* FCategory = nullptr;
+  std::optional<int64_t> FLastProgressRepaint;  // TaskModel().Clock of the last one; none since Start
 
  private:
   std::shared_ptr<TPendingLog> FPending;

@@ -2,11 +2,17 @@
 
 #include <QCoreApplication>
 #include <QMetaObject>
+#include <QSemaphore>
 #include <QThread>
 #include <QTimer>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstdint>
 #include <exception>
+#include <stdexcept>
 
 namespace {
 
@@ -15,6 +21,108 @@ namespace {
 constexpr std::chrono::milliseconds kRecheck{20};
 
 }  // namespace
+
+// One waiting progress notification, on its worker's stack.
+struct TQtMainThreadDispatcher::TRequest {
+  const std::function<void()>* Work;
+  std::exception_ptr Error;
+  // Released by the main thread once Work has run. Qt's semaphore sleeps on a
+  // futex at once; the standard one spins and yields first, which costs a
+  // loaded machine a time slice per hand-off.
+  QSemaphore Done;
+  TRequest* Next = nullptr;
+};
+
+TQtMainThreadDispatcher::TEventCounter::TEventCounter() : FFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+  if (FFd < 0) throw std::runtime_error("eventfd failed");
+}
+
+TQtMainThreadDispatcher::TEventCounter::~TEventCounter() { close(FFd); }
+
+TQtMainThreadDispatcher::TQtMainThreadDispatcher()
+    : FWakeNotifier(std::make_unique<QSocketNotifier>(FWake.Fd(), QSocketNotifier::Read)) {
+  QObject::connect(FWakeNotifier.get(), &QSocketNotifier::activated, [this] { RunRequests(); });
+}
+
+TQtMainThreadDispatcher::~TQtMainThreadDispatcher() = default;
+
+void TQtMainThreadDispatcher::RunProgress(const std::function<void()>& Work) {
+  if (IsMainThread()) {
+    Work();
+    return;
+  }
+  TRequest request{&Work};
+  bool first = false, serving;
+  {
+    std::lock_guard<std::mutex> g(FLock);
+    serving = FServing > 0;
+    if (!serving) {
+      first = FFirst == nullptr;
+      (first ? FFirst : FLast->Next) = &request;
+      FLast = &request;
+    }
+  }
+  // The main thread is running another request, which may sit in a nested
+  // event loop (an error box) where the notifier is not served: Qt's queue is.
+  if (serving) {
+    RunAndWait(Work);
+    return;
+  }
+  // A request behind others is found by the run that serves them.
+  if (first) {
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(FWake.Fd(), &one, sizeof one);
+  }
+  request.Done.acquire();
+  if (request.Error) std::rethrow_exception(request.Error);
+}
+
+void TQtMainThreadDispatcher::RunWork(TRequest& Request) {
+  try {
+    (*Request.Work)();
+  } catch (...) {
+    Request.Error = std::current_exception();
+  }
+}
+
+void TQtMainThreadDispatcher::RunRequests() {
+  uint64_t count;
+  [[maybe_unused]] const ssize_t n = read(FWake.Fd(), &count, sizeof count);
+  for (;;) {
+    TRequest* request;
+    TRequest* behind;
+    {
+      std::lock_guard<std::mutex> g(FLock);
+      request = FFirst;
+      if (!request) return;
+      behind = request->Next;
+      FFirst = FLast = nullptr;
+      ++FServing;
+    }
+    // The ones behind must not wait for this one's handler: Qt's queue serves
+    // them, in a nested loop too (this costs an allocation each, only when
+    // several workers hand over at the same moment).
+    while (behind) {
+      TRequest* next = behind->Next;
+      QMetaObject::invokeMethod(
+          QCoreApplication::instance(),
+          [behind] {
+            RunWork(*behind);
+            behind->Done.release();  // the worker may return at once: *behind is gone
+          },
+          Qt::QueuedConnection);
+      behind = next;
+    }
+    RunWork(*request);
+    {
+      // Before the worker is released, or its next request would find the
+      // main thread still serving and take the slower path.
+      std::lock_guard<std::mutex> g(FLock);
+      --FServing;
+    }
+    request->Done.release();  // the worker may return at once: *request is gone
+  }
+}
 
 void TQtMainThreadDispatcher::RunAndWait(const std::function<void()>& Work) {
   if (IsMainThread()) {

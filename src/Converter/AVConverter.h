@@ -6,7 +6,8 @@
 // events, calls Convert, Pause, Resume, Stop and reads the figures. The worker
 // (TAVConvertThread) runs the job and writes the figures. OnProgress,
 // OnStopped, OnComplete and the error box of a failed job run on the main
-// thread while the worker waits; OnLog runs on the worker.
+// thread while the worker waits; OnLog runs on the worker. A headless front
+// end's dispatcher runs OnProgress on the worker instead (THeadlessDispatcher).
 #include <atomic>
 #include <condition_variable>
 #include <cstdarg>
@@ -94,7 +95,8 @@ class TAVConverter {
   virtual void DoError();                                  // main thread
   virtual void Transcode();                                // worker
   virtual void DoComplete();                               // main thread
-  // Main thread: progress notification (pending events, then OnProgress).
+  // Main thread (the worker under a headless dispatcher): progress
+  // notification (pending events, then OnProgress).
   void DoProgress();
 
  private:

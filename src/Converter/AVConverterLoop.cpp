@@ -123,7 +123,7 @@ void TConvertJob::RunLoop() {
   for (;;) {
     double smallestInput = kNothingYet;
     double smallestOutput = kNothingYet;
-    MainThread().RunAndWait([&c] { c.DoProgress(); });
+    MainThread().RunProgress([&c] { c.DoProgress(); });
     if (c.State() == csPaused) c.WaitWhilePaused();
     if (c.State() == csStopped) {
       MainThread().RunAndWait([&c] { c.DoStopped(); });

@@ -1,6 +1,7 @@
 #pragma once
 // Progress of one conversion on the terminal: a redrawn bar on a terminal,
-// plain lines otherwise. Main thread only.
+// plain lines otherwise. One thread at a time (the caller holds the CLI's
+// output lock: the worker draws progress, the main thread the final line).
 #include <cstdint>
 #include <cstdio>
 

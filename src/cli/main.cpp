@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <mutex>
 #include <fstream>
 #include <sstream>
 #include <csignal>
@@ -74,11 +75,17 @@ std::string DefaultTarget(const std::string& Source, const std::string& Extensio
 // Installs the dispatcher and the notice printer for one CLI run. Error boxes
 // that do not end the job (an invalid option value, an unknown bitstream
 // filter) are notices: printed as warnings, the exit status stays 0.
+// Progress runs on the worker; whatever writes output holds the dispatcher's
+// output lock, so one thread writes at a time.
 struct TCliSession {
-  TQueueDispatcher Dispatcher;
+  THeadlessDispatcher Dispatcher;
   TCliSession() {
     SetMainThreadDispatcher(&Dispatcher);
-    SetErrorMessageHandler([](const std::string& Text) { fprintf(stderr, "\nWarning: %s\n", Text.c_str()); });
+    // The worker that meets the notice.
+    SetErrorMessageHandler([this](const std::string& Text) {
+      std::lock_guard<std::recursive_mutex> g(Dispatcher.OutputLock());
+      fprintf(stderr, "\nWarning: %s\n", Text.c_str());
+    });
   }
   ~TCliSession() { SetMainThreadDispatcher(nullptr); }
 };
@@ -86,21 +93,24 @@ struct TCliSession {
 // A converter whose failed job prints its error text and marks the run failed.
 class TCliConverter : public TAVConverter {
  public:
+  explicit TCliConverter(std::recursive_mutex& Output) : FOutput(Output) {}
   bool Failed() const { return FFailed; }
 
  protected:
   // Main thread (the worker waits).
   void DoError() override {
     FFailed = true;
+    std::lock_guard<std::recursive_mutex> g(FOutput);
     fprintf(stderr, "\n%s\n", ErrorMessage().c_str());
   }
 
  private:
+  std::recursive_mutex& FOutput;  // the CLI's output lock
   bool FFailed = false;
 };
 
 // Runs Converter to its end on the calling (main) thread; the exit status.
-int RunConversion(TCliConverter& converter, TQueueDispatcher& dispatcher);
+int RunConversion(TCliConverter& converter, THeadlessDispatcher& dispatcher);
 
 int Convert(const TCliArguments& A) {
   TCliSession session;
@@ -113,7 +123,7 @@ int Convert(const TCliArguments& A) {
   }
 
   // The wizard's order: range and filters, thread count, profile; then the extra options.
-  TCliConverter converter;
+  TCliConverter converter(session.Dispatcher.OutputLock());
   TAVConvertOptions& o = converter.ConvertOptions();
   o.SetRecordingTime(INT64_MAX);
   if (A.Start) o.SetStartTime(static_cast<int64_t>(*A.Start * kMicro));
@@ -137,13 +147,19 @@ int Convert(const TCliArguments& A) {
   return RunConversion(converter, session.Dispatcher);
 }
 
-int RunConversion(TCliConverter& converter, TQueueDispatcher& dispatcher) {
+int RunConversion(TCliConverter& converter, THeadlessDispatcher& dispatcher) {
+  std::recursive_mutex& output = dispatcher.OutputLock();
   TProgressDisplay display(stdout, isatty(STDOUT_FILENO) != 0);
   bool completed = false, stopped = false;
+  // Worker, under the output lock (THeadlessDispatcher::RunProgress).
   converter.OnProgress = [&display](TAVConverter* C) { display.Update(*C); };
   converter.OnComplete = [&completed](TAVConverter*) { completed = true; };
   converter.OnStopped = [&stopped](TAVConverter*) { stopped = true; };
-  converter.OnLog = [](TAVConverter*, int, const std::string& Text) { fputs(Text.c_str(), stderr); };
+  // The worker and codec threads.
+  converter.OnLog = [&output](TAVConverter*, int, const std::string& Text) {
+    std::lock_guard<std::recursive_mutex> g(output);
+    fputs(Text.c_str(), stderr);
+  };
 
   struct sigaction sa {};
   sa.sa_handler = OnInterrupt;
@@ -164,6 +180,7 @@ int RunConversion(TCliConverter& converter, TQueueDispatcher& dispatcher) {
     }
   }
   dispatcher.ProcessPendingEvents();
+  std::lock_guard<std::recursive_mutex> g(output);
   display.Update(converter, true);
   if (stopped) {
     fprintf(stderr, "Conversion stopped\n");
@@ -190,7 +207,7 @@ int ConvertSettings(const TCliArguments& A) {
     return kExitFailed;
   }
   TCliSession session;
-  TCliConverter converter;
+  TCliConverter converter(session.Dispatcher.OutputLock());
   converter.SetConvertOptions(settings.ConvertOptions());
   if (A.Threads) converter.ConvertOptions().SetThreadCount(*A.Threads);
   converter.InputFiles().Add(A.Source.empty() ? settings.SourceFile : A.Source);

@@ -27,7 +27,10 @@ class TaskExecution : public ::testing::Test {
     OtherCategory.CategoryId = 6;
     TNodeObject::AddNodeToView(Tree, OtherCategory, nullptr);
   }
-  void TearDown() override { TaskModel().PowerOff = nullptr; }
+  void TearDown() override {
+    TaskModel().PowerOff = nullptr;
+    TaskModel().Clock = TTaskModelEnvironment::MonotonicMicroseconds;
+  }
 
   void ShowConverting() {
     Tree.Focused = ConvertingRow;
@@ -93,9 +96,42 @@ TEST_F(TaskExecution, PauseResumeStopAndRestart) {
   t->Start();  // restart: from the beginning, log cleared
   EXPECT_TRUE(t->Log().empty());
   EXPECT_EQ(t->Status(), stRunning);
-  ASSERT_TRUE(WaitFor([&] { return t->Converter().Progress() > 0; }));
+  // The figures still hold the first job's until the new loop writes them, and
+  // a stop before the loop has started is ignored: wait for the loop.
+  ASSERT_TRUE(WaitFor([&] { return t->Converter().State() == csRunning; }));
   t->Stop();
   ASSERT_TRUE(WaitFor([&] { return RunningConverterThreads() == 0; }));
+  EXPECT_TRUE(Errors.Messages().empty());
+}
+
+TEST_F(TaskExecution, ProgressRepaintsAreCoalescedButPauseAndStopArePainted) {
+  // The pacing clock stands still unless the test moves it.
+  int64_t now = 0;
+  int notices = 0;  // main thread: one clock read per progress notice
+  TaskModel().Clock = [&] {
+    ++notices;
+    return now;
+  };
+  ShowConverting();
+  const std::string src = fixtures::Media("task30.avi", "-f lavfi -i testsrc2=size=640x480:rate=25:duration=30 -c:v mpeg4");
+  TAVTask* t = Converting.NewConversion(Settings("paced.mkv", src));
+  ASSERT_TRUE(WaitFor([&] { return notices > 0; }));
+  const int first = List.Refreshes;
+  EXPECT_GE(first, 1);
+  ASSERT_TRUE(WaitFor([&] { return notices > 100; }));
+  EXPECT_EQ(List.Refreshes, first);
+  now += kRowRepaintIntervalUs;
+  const int seen = notices;
+  ASSERT_TRUE(WaitFor([&] { return notices > seen + 20; }));
+  EXPECT_EQ(List.Refreshes, first + 1);
+  const int beforePause = List.Refreshes;
+  t->Pause();
+  ASSERT_TRUE(WaitFor([&] { return List.Refreshes > beforePause && t->Converter().State() == csPaused; }));
+  t->Resume();
+  const int beforeStop = List.Refreshes;
+  t->Stop();
+  ASSERT_TRUE(WaitFor([&] { return RunningConverterThreads() == 0; }));
+  EXPECT_GT(List.Refreshes, beforeStop);
   EXPECT_TRUE(Errors.Messages().empty());
 }
 

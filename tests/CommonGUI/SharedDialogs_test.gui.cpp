@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,47 @@ TEST(QtMainThreadDispatcher, RunsHandOffsOnTheMainThreadAndCarriesErrorsBack) {
   EXPECT_EQ(ranOn, QThread::currentThread());
   EXPECT_EQ(caught, "refused");
   EXPECT_EQ(posted, (std::vector<int>{1, 2}));
+}
+
+TEST(QtMainThreadDispatcher, ProgressOfTwoWorkersIsServedEvenFromANestedLoop) {
+  TMainThreadDispatcher& main = MainThread();
+  constexpr int kHandOffs = 2000;
+  constexpr int kGiveUpMs = 60000;
+  int counts[2] = {0, 0};  // main thread only
+  int offMain = 0;
+  bool gaveUp = false;
+  std::string caught;
+  std::atomic<int> finished{0};
+  QTimer giveUp;
+  giveUp.setSingleShot(true);
+  QObject::connect(&giveUp, &QTimer::timeout, [&] { gaveUp = true; });
+  // Worker 0's first notification runs a nested event loop, as an error box
+  // shown by a progress handler does, until worker 1 has made all of its own.
+  auto work = [&](int w) {
+    for (int i = 0; i < kHandOffs; ++i)
+      main.RunProgress([&, w, i] {
+        if (!main.IsMainThread()) ++offMain;
+        ++counts[w];
+        if (w != 0 || i != 0) return;
+        giveUp.start(kGiveUpMs);
+        while (counts[1] < kHandOffs && !gaveUp) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+      });
+    try {
+      main.RunProgress([] { throw Exception("refused"); });
+    } catch (const Exception& e) {
+      if (w == 1) caught = e.what();
+    }
+    ++finished;
+  };
+  std::thread a(work, 0), b(work, 1);
+  main.WaitUntil([&] { return finished.load() == 2; });
+  a.join();
+  b.join();
+  EXPECT_FALSE(gaveUp);
+  EXPECT_EQ(counts[0], kHandOffs);
+  EXPECT_EQ(counts[1], kHandOffs);
+  EXPECT_EQ(offMain, 0);
+  EXPECT_EQ(caught, "refused");
 }
 
 }  // namespace

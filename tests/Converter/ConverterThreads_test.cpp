@@ -1,12 +1,14 @@
 // Worker threads: log routing to the converter whose job logged (also from
-// codec threads), a second job on the same converter, and destroying a
-// converter from its completion handler. Run under ThreadSanitizer
-// (QB_SANITIZE=thread) as well.
+// codec threads), a second job on the same converter, destroying a converter
+// from its completion handler, and the headless dispatcher's progress on the
+// worker. Run under ThreadSanitizer (QB_SANITIZE=thread) as well.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
@@ -118,6 +120,42 @@ TEST_F(ConverterThreads, DestroyedFromItsCompletionHandler) {
   c->Convert();
   ASSERT_TRUE(Loop.WaitForJobs());
   EXPECT_TRUE(completed);
+}
+
+// Without a user interface (the CLI), progress runs on the worker under the
+// output lock; the completion still comes to the main thread.
+TEST(HeadlessDispatcher, ProgressRunsOnTheWorkerUnderTheOutputLock) {
+  auto owned = std::make_unique<THeadlessDispatcher>();
+  THeadlessDispatcher& d = *owned;
+  harness::MainLoop loop(std::move(owned));
+  harness::ErrorRecorder errors;
+  TAVConverter c;
+  int progress = 0, onMain = 0, lockTaken = 0;  // worker only until the job ends
+  std::thread::id worker;
+  bool completedOnMain = false, sameWorker = true;
+  c.OnProgress = [&](TAVConverter*) {
+    if (progress++ == 0) {
+      worker = std::this_thread::get_id();
+      // Another thread can't write output meanwhile.
+      std::thread other([&] {
+        if (!d.OutputLock().try_lock()) return;
+        ++lockTaken;
+        d.OutputLock().unlock();
+      });
+      other.join();
+    }
+    sameWorker = sameWorker && worker == std::this_thread::get_id();
+    if (d.IsMainThread()) ++onMain;
+  };
+  c.OnComplete = [&](TAVConverter*) { completedOnMain = d.IsMainThread(); };
+  const std::string dir = fixtures::TempDir("headless");
+  ASSERT_TRUE(harness::Run(c, loop, fixtures::Clip640x480(), dir + "/out.avi").Finished);
+  EXPECT_GT(progress, 10);
+  EXPECT_EQ(onMain, 0);
+  EXPECT_TRUE(sameWorker);
+  EXPECT_EQ(lockTaken, 0);
+  EXPECT_TRUE(completedOnMain);
+  EXPECT_TRUE(errors.Messages().empty());
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "support/ConverterHarness.h"
 
+#include <gtest/gtest.h>
+
 namespace harness {
 
 ErrorRecorder::ErrorRecorder() {
@@ -21,7 +23,7 @@ void ErrorRecorder::Clear() {
   FMessages.clear();
 }
 
-MainLoop::MainLoop() : FDispatcher(std::make_unique<TQueueDispatcher>()) {
+MainLoop::MainLoop(std::unique_ptr<TQueueDispatcher> Dispatcher) : FDispatcher(std::move(Dispatcher)) {
   SetMainThreadDispatcher(FDispatcher.get());
 }
 
@@ -35,13 +37,29 @@ bool MainLoop::WaitForJobs(int TimeoutMs) {
 }
 
 void Events::Attach(TAVConverter& Converter) {
-  Converter.OnComplete = [this](TAVConverter*) { ++Completed; };
-  Converter.OnStopped = [this](TAVConverter*) { ++Stopped; };
-  Converter.OnProgress = [this](TAVConverter*) { ++Progress; };
+  const auto onMain = [this] {
+    if (!MainThread().IsMainThread()) ++OffMainThread;
+  };
+  Converter.OnComplete = [this, onMain](TAVConverter*) {
+    onMain();
+    ++Completed;
+  };
+  Converter.OnStopped = [this, onMain](TAVConverter*) {
+    onMain();
+    ++Stopped;
+  };
+  Converter.OnProgress = [this, onMain](TAVConverter*) {
+    onMain();
+    ++Progress;
+  };
   Converter.OnLog = [this](TAVConverter*, int, const std::string& Text) {
     std::lock_guard<std::mutex> g(LogLock);
     Log.push_back(Text);
   };
+}
+
+Events::~Events() {
+  EXPECT_EQ(OffMainThread.load(), 0) << "an event that belongs to the main thread ran on another";
 }
 
 Result Run(TAVConverter& Converter, MainLoop& Loop, const std::string& Source, const std::string& Target) {

@@ -1,6 +1,7 @@
 #pragma once
 // Runs converters from a test: the test thread is the main thread, pumping a
 // queue dispatcher; error boxes are recorded instead of shown.
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,7 +30,7 @@ class ErrorRecorder {
 // Installs a queue dispatcher bound to the calling thread for its lifetime.
 class MainLoop {
  public:
-  MainLoop();
+  explicit MainLoop(std::unique_ptr<TQueueDispatcher> Dispatcher = std::make_unique<TQueueDispatcher>());
   ~MainLoop();
   TQueueDispatcher& Dispatcher() { return *FDispatcher; }
   // Pumps until no converter thread runs; false on time-out.
@@ -42,14 +43,18 @@ class MainLoop {
   std::unique_ptr<TQueueDispatcher> FDispatcher;
 };
 
-// What a job raised, recorded by the events.
+// What a job raised, recorded by the events. OnProgress, OnStopped and
+// OnComplete must run on the main thread (the test's queue dispatcher keeps
+// that rule); one that did not is a failure of the test that attached them.
 struct Events {
   int Completed = 0;
   int Stopped = 0;
   int Progress = 0;
+  std::atomic<int> OffMainThread{0};
   std::vector<std::string> Log;  // guarded by LogLock (OnLog runs on the worker)
   std::mutex LogLock;
   void Attach(TAVConverter& Converter);
+  ~Events();
 };
 
 // Runs one job from Source to Target and waits for its end.
