@@ -6,11 +6,10 @@
 #include <fstream>
 
 #include "Common/Errors.h"
+#include "Common/NumberText.h"
 #include "Common/StringList.h"
 
 namespace {
-
-constexpr int kSignificantDigits = 15;
 
 std::string Trim(const std::string& S) {
   size_t b = S.find_first_not_of(" \t");
@@ -85,9 +84,8 @@ bool TIniFile::ReadBool(const std::string& Section, const std::string& Key, bool
 double TIniFile::ReadFloat(const std::string& Section, const std::string& Key, double Default) const {
   const std::string v = ReadString(Section, Key, "");
   if (v.empty()) return Default;
-  char* end = nullptr;
-  const double d = std::strtod(v.c_str(), &end);
-  return *end == '\0' ? d : Default;
+  double d = Default;
+  return ParseFloat(v, d) ? d : Default;
 }
 
 void TIniFile::WriteString(const std::string& Section, const std::string& Key, const std::string& Value) {
@@ -118,7 +116,7 @@ void TIniFile::WriteBool(const std::string& Section, const std::string& Key, boo
 }
 
 void TIniFile::WriteFloat(const std::string& Section, const std::string& Key, double Value) {
-  WriteString(Section, Key, Format("%.*g", kSignificantDigits, Value));
+  WriteString(Section, Key, FloatText(Value));
 }
 
 void TIniFile::Save() const {

@@ -5,11 +5,11 @@
 #include <fstream>
 #include <memory>
 
+#include "Common/NumberText.h"
 #include "Common/XmlPersistence.h"
 
 namespace {
 
-constexpr int kSignificantDigits = 15;
 constexpr int kIndentPerLevel = 2;
 
 struct TXmlElement {
@@ -41,8 +41,6 @@ std::string Escape(const std::string& S, bool InText) {
   }
   return out;
 }
-
-std::string FloatText(double V) { return Format("%.*g", kSignificantDigits, V); }
 
 class TWriter {
  public:
