@@ -11,16 +11,25 @@ PACKAGES=(
   libsqlite3-dev sqlite3 libpugixml-dev libasound2-dev
   libgtest-dev libgmock-dev
   ffmpeg fonts-dejavu-core fonts-wqy-microhei
+  locales
 )
+# The suite runs once more in a locale whose decimal separator is a comma.
+TEST_LOCALE=de_DE.UTF-8
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
 
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
 
-SUDO=""
-[ "$(id -u)" -ne 0 ] && SUDO="sudo"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+# locale -a spells it de_DE.utf8.
+if ! locale -a 2>/dev/null | grep -qix "${TEST_LOCALE/UTF-8/utf8}"; then
+  $SUDO localedef -i "${TEST_LOCALE%%.*}" -f UTF-8 "$TEST_LOCALE"
+fi

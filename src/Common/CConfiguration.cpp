@@ -1,12 +1,12 @@
 #include "Common/CConfiguration.h"
 
-#include <sys/resource.h>
-
 #include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
 
+#include "Common/Errors.h"
+#include "Common/ProcessPriority.h"
 #include "Common/XmlPersistence.h"
 
 namespace fs = std::filesystem;
@@ -15,6 +15,7 @@ namespace {
 
 constexpr const char* kAppFolder = "QuillbrookSoft/VIVUraraZuzavizezUDO/";
 constexpr const char* kConfigFileName = "Config.Xml";
+constexpr const char* kBackupSuffix = ".bak";
 constexpr const char* kOutputFolderName = "/Conversion";
 constexpr std::array<int, 6> kNiceValues{19, 10, 0, -5, -10, -20};
 constexpr int kNormalPriority = 2;
@@ -75,14 +76,28 @@ void TAVConfiguration::Save() const {
   std::error_code ec;
   fs::create_directories(fs::path(GetConfigFile()).parent_path(), ec);
   // A refusal by the system (raising priority without the right) is ignored.
-  setpriority(PRIO_PROCESS, 0, NiceValueOfPriority(FPerformanceOptions.ThreadPrority()));
+  SetProcessNice(NiceValueOfPriority(FPerformanceOptions.ThreadPrority()));
   SaveToFile(GetConfigFile());
 }
 
 void TAVConfiguration::Load() {
+  const std::string file = GetConfigFile();
   std::error_code ec;
-  if (!fs::exists(GetConfigFile(), ec)) Save();
-  LoadFromFile(GetConfigFile());
+  if (!fs::exists(file, ec)) Save();
+  try {
+    LoadFromFile(file);
+  } catch (const std::exception& e) {
+    // The user's file is kept beside the one the next Save writes, and no
+    // half-read value is used.
+    const std::string backup = file + kBackupSuffix;
+    fs::rename(file, backup, ec);
+    *this = TAVConfiguration();
+    if (ec)
+      throw Exception(Format("%s could not be read (%s) nor kept as %s (%s); the default settings are used",
+                             file.c_str(), e.what(), backup.c_str(), ec.message().c_str()));
+    throw Exception(Format("%s could not be read (%s); it was kept as %s and the default settings are used",
+                           file.c_str(), e.what(), backup.c_str()));
+  }
 }
 
 TAVConfiguration& Configuration() {

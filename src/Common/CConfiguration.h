@@ -34,9 +34,11 @@ class TAVConfiguration {
   static std::string GetConfigFile();
   void SaveToFile(const std::string& AFile) const;
   void LoadFromFile(const std::string& AFile);
-  // Creates the folder, applies the process priority, writes the file.
+  // Creates the folder, applies the process priority to every thread, writes the file.
   void Save() const;
-  // Writes the defaults first when the file is missing, then reads it.
+  // Writes the defaults first when the file is missing, then reads it. A file
+  // that cannot be read is renamed to "Config.Xml.bak", the defaults are taken
+  // and an error naming both files is raised.
   void Load();
 
  private:

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kSignificantDigits = 15;
-
 std::string Trim(const std::string& S) {
   size_t b = S.find_first_not_of(" \t");
   if (b == std::string::npos) return "";
@@ -84,9 +82,10 @@ bool TIniFile::ReadBool(const std::string& Section, const std::string& Key, bool
 }
 
 double TIniFile::ReadFloat(const std::string& Section, const std::string& Key, double Default) const {
+  const std::string v = ReadString(Section, Key, "");
+  if (v.empty()) return Default;
   double d = Default;
-  ParseFloat(ReadString(Section, Key, ""), d);
-  return d;
+  return ParseFloat(v, d) ? d : Default;
 }
 
 void TIniFile::WriteString(const std::string& Section, const std::string& Key, const std::string& Value) {
@@ -117,7 +116,7 @@ void TIniFile::WriteBool(const std::string& Section, const std::string& Key, boo
 }
 
 void TIniFile::WriteFloat(const std::string& Section, const std::string& Key, double Value) {
-  WriteString(Section, Key, FloatText(Value, kSignificantDigits));
+  WriteString(Section, Key, FloatText(Value));
 }
 
 void TIniFile::Save() const {

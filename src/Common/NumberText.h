@@ -1,13 +1,16 @@
 #pragma once
-// Numbers in stored files and option text: always "." whatever the process
-// locale (the GUI runs with the user's locale, where printf and strtod would
-// write and expect a decimal comma). Any thread.
+// Numbers as the stored files (Config.Xml, the settings XML, Profiles.ini) and
+// the option texts handed to the media library spell them: "." as decimal
+// point whatever the user's locale. Any thread (no locale is consulted).
 #include <string>
 
-// V in the shortest of fixed or exponent form with at most Digits
-// significant digits, as "%.*g" gives in the C locale ("128", "12.2").
-std::string FloatText(double V, int Digits);
+// Significant digits of a stored real.
+inline constexpr int kStoredRealDigits = 15;
 
-// The whole of Text as a decimal number with "."; false (Value unchanged)
-// when Text is not one.
+// V in general decimal format ("%.*g" of the C locale) with at most Digits
+// significant digits and no trailing zeros: "0.5", "128", "1.33333337306976".
+std::string FloatText(double V, int Digits = kStoredRealDigits);
+// True and Value set when the whole of Text is a decimal number with "." as
+// decimal point (optional "-", optional exponent); false and Value untouched
+// for anything else ("1,5", "1.5abc", " 1", "").
 bool ParseFloat(const std::string& Text, double& Value);

@@ -12,10 +12,22 @@ namespace {
 constexpr int kRootCategory = 1;
 constexpr const char* kRootCategoryName = "已完成";
 
+// Each part is made only when missing, so a database left half-made (or
+// stripped of a table) is completed without touching the rows it holds.
 constexpr const char* kSchema =
-    "create table Categories (ID integer primary key, Category text, Path text, Parent integer);"
-    "create table Conversions (ID integer primary key, Converting integer, ConvertSettings text, "
+    "create table if not exists Categories (ID integer primary key, Category text, Path text, Parent integer);"
+    "create table if not exists Conversions (ID integer primary key, Converting integer, ConvertSettings text, "
     "ConvertedDate text, CategoryId integer, Log text);";
+constexpr int kTableCount = 2;
+
+// Both tables and category 1 are there.
+bool IsComplete(sqlite3* Db) {
+  TSqliteStatement tables(Db, "select count(*) as n from sqlite_master where type='table' and name in "
+                              "('Categories', 'Conversions')");
+  if (!tables.Step() || tables.ColumnInt("n") != kTableCount) return false;
+  TSqliteStatement root(Db, "select ID from Categories where ID=1");
+  return root.Step();
+}
 
 std::string JoinLog(const std::vector<std::string>& Lines) {
   std::string out;
@@ -37,14 +49,16 @@ TPersistentManager::TPersistentManager(const std::string& FileName, const std::s
         const bool existed = std::filesystem::exists(FileName, ec);
         return TSqliteDb(FileName, !existed);
       }()) {
-  TSqliteStatement check(FDb.Handle(), "select name from sqlite_master where type='table' and name='Conversions'");
-  if (check.Step()) return;
-  // First start: the database is made here (nothing installs it).
-  FDb.Exec(kSchema);
-  TSqliteStatement root(FDb.Handle(), "insert into categories(ID, Category, Path, Parent) values(1, ?, ?, -1)");
-  root.Bind(1, std::string(kRootCategoryName));
-  root.Bind(2, RootFolder);
-  root.Execute();
+  if (IsComplete(FDb.Handle())) return;
+  // First start (nothing installs the database) or a database left incomplete:
+  // all of it is made at once or nothing is.
+  FDb.Transaction([&] {
+    FDb.Exec(kSchema);
+    TSqliteStatement root(FDb.Handle(), "insert or ignore into categories(ID, Category, Path, Parent) values(1, ?, ?, -1)");
+    root.Bind(1, std::string(kRootCategoryName));
+    root.Bind(2, RootFolder);
+    root.Execute();
+  });
 }
 
 std::string TPersistentManager::GetConvertSettings(const TAVTask& ATask) { return ATask.Settings().ToXml(); }
@@ -55,14 +69,7 @@ void TPersistentManager::NewDbTask(TAVTask& ATask) {
                           "values(?, ?, NULL, NULL, NULL)");
   insert.Bind(1, std::string("1"));
   insert.Bind(2, GetConvertSettings(ATask));
-  FDb.Exec("begin");
-  try {
-    insert.Execute();
-    FDb.Exec("commit");
-  } catch (...) {
-    FDb.Exec("rollback");
-    throw;
-  }
+  FDb.Transaction([&] { insert.Execute(); });
   ATask.SetID(static_cast<int32_t>(FDb.LastInsertRowId()));
 }
 
@@ -158,15 +165,10 @@ void TPersistentManager::UpdateCategory(TConvertedNode& ANode) {
 void TPersistentManager::DeleteCategory(TConvertedNode& ANode) {
   QB_ASSERT("PersistentManager", ANode.CategoryId != kRootCategory);
   // Both or neither: a category's records never outlive it half-deleted.
-  FDb.Exec("begin");
-  try {
+  FDb.Transaction([&] {
     ExecSQL("delete from categories where ID=" + std::to_string(ANode.CategoryId));
     ExecSQL("delete from conversions where CategoryID=" + std::to_string(ANode.CategoryId));
-    FDb.Exec("commit");
-  } catch (...) {
-    FDb.Exec("rollback");
-    throw;
-  }
+  });
 }
 
 void TPersistentManager::ExecSQL(const std::string& SQL) { FDb.Exec(SQL); }

@@ -14,7 +14,8 @@ constexpr const char* kDatabaseFileName = "av.cfg";
 class TPersistentManager : public TTaskStore {
  public:
   // Opens FileName, creating it with both tables and category 1 "已完成"
-  // (folder RootFolder, parent -1) when it does not exist.
+  // (folder RootFolder, parent -1) when it does not exist; what a database
+  // lacks of these is added, in one transaction, keeping its rows.
   TPersistentManager(const std::string& FileName, const std::string& RootFolder);
 
   void NewDbTask(TAVTask& ATask) override;

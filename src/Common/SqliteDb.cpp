@@ -18,6 +18,17 @@ TSqliteDb::TSqliteDb(const std::string& FileName, bool Create) {
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
 }
 
+void TSqliteDb::Transaction(const std::function<void()>& Body) {
+  Exec("begin");
+  try {
+    Body();
+    Exec("commit");
+  } catch (...) {
+    Exec("rollback");
+    throw;
+  }
+}
+
 void TSqliteDb::Exec(const std::string& Sql) {
   char* error = nullptr;
   if (sqlite3_exec(FDb.get(), Sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {

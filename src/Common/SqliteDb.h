@@ -3,6 +3,7 @@
 // positional text parameters. Errors raise Exception with SQLite's message.
 #include <sqlite3.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,6 +36,9 @@ class TSqliteDb {
   TSqliteDb(const std::string& FileName, bool Create);
   sqlite3* Handle() const { return FDb.get(); }
   void Exec(const std::string& Sql);
+  // Runs Body inside one transaction: committed when Body returns, rolled
+  // back (and the error passed on) when it raises.
+  void Transaction(const std::function<void()>& Body);
   int64_t LastInsertRowId() const { return sqlite3_last_insert_rowid(FDb.get()); }
 
  private:

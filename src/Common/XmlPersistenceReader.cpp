@@ -5,9 +5,10 @@
 #include <climits>
 #include <cstdlib>
 #include <fstream>
-#include <unordered_map>
 #include <sstream>
+#include <unordered_map>
 
+#include "Common/NumberText.h"
 #include "Common/XmlPersistence.h"
 
 namespace {
@@ -148,12 +149,9 @@ class TReader {
       case TPropKind::Float: {
         if (!P.SetFloat) return;
         const auto text = Find(E, P.Name);
+        // The stored form exactly: anything else ("1,5", "1.5abc") is 0.
         double v = 0.0;
-        if (text) {
-          std::istringstream in(*text);
-          in.imbue(std::locale::classic());
-          if (!(in >> v)) v = 0.0;
-        }
+        if (text && !ParseFloat(*text, v)) v = 0.0;
         P.SetFloat(Instance, v);
         return;
       }

@@ -5,12 +5,12 @@
 #include <fstream>
 #include <memory>
 
+#include "Common/NumberText.h"
 #include "Common/XmlPersistence.h"
 #include "Common/NumberText.h"
 
 namespace {
 
-constexpr int kSignificantDigits = 15;
 constexpr int kIndentPerLevel = 2;
 
 struct TXmlElement {

@@ -8,6 +8,7 @@
 
 #include "Common/DateTime.h"
 #include "Common/Errors.h"
+#include "Common/SameFile.h"
 #include "Converter/avlib.h"
 
 namespace fs = std::filesystem;
@@ -261,7 +262,9 @@ void TAVTask::Delete(bool DeleteSource, bool DeleteTarget) {
   if (TaskModel().Store) TaskModel().Store->DeleteTask(*this);
   std::error_code ec;
   if (DeleteSource && fs::exists(FSettings->SourceFile, ec)) fs::remove(FSettings->SourceFile, ec);
-  if (DeleteTarget && fs::exists(FSettings->TargetFile, ec)) fs::remove(FSettings->TargetFile, ec);
+  // A target that is the source itself (a refused conversion) is never deleted as a target.
+  if (DeleteTarget && fs::exists(FSettings->TargetFile, ec) && !NamesSameFile(FSettings->TargetFile, FSettings->SourceFile))
+    fs::remove(FSettings->TargetFile, ec);
   TNodeObject* category = FCategory;
   if (!category) return;
   std::unique_ptr<TAVTask> self = category->TakeTask(this);

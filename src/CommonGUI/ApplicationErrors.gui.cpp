@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 
+#include <clocale>
 #include <exception>
 
 #include "CommonGUI/AppIdentity.h"
@@ -44,7 +45,12 @@ void ShowCurrentException() {
   }
 }
 
-TApplication::TApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {}
+TApplication::TApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {
+  // Qt adopts the user's locale for the C library too. The media library reads
+  // and writes the numbers of option texts with it, and those always use ".";
+  // what the windows show follows QLocale, which this does not touch.
+  setlocale(LC_NUMERIC, "C");
+}
 
 bool TApplication::notify(QObject* Receiver, QEvent* Event) {
   try {

@@ -34,7 +34,8 @@ void Guarded(TWork&& Work) {
 }
 
 // The application object: an error escaping an event handler goes to the
-// display instead of ending the program.
+// display instead of ending the program; numbers of the C library keep "."
+// (LC_NUMERIC "C") whatever the user's locale.
 class TApplication : public QApplication {
  public:
   TApplication(int& Argc, char** Argv);

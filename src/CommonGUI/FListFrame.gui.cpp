@@ -49,7 +49,12 @@ TFrameList::TFrameList(QWidget* Parent) : QWidget(Parent) {
 }
 
 void TFrameList::ApplyColumnWidths() {
-  for (int c = 0; c < FModel->columnCount(); ++c) lvTasks->setColumnWidth(c, FModel->ColumnWidth(c));
+  // The declared widths, widened where a row's text or the caption would be
+  // cut (a date in a larger font, a long file name).
+  for (int c = 0; c < FModel->columnCount(); ++c) {
+    lvTasks->resizeColumnToContents(c);
+    lvTasks->setColumnWidth(c, std::max(FModel->ColumnWidth(c), lvTasks->columnWidth(c)));
+  }
 }
 
 void TFrameList::ShowNode(TNodeObject& Node) {

@@ -6,12 +6,15 @@
 #include <QFrame>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "Common/CConfiguration.h"
 #include "Common/FOptions.gui.h"
@@ -62,6 +65,33 @@ QWidget* Area(const char* Name) {
   return area;
 }
 
+// Gives a splitter's first pane Size pixels once the splitter has its first
+// real size (sizes set before that are only taken as proportions); the pane
+// has no stretch, so later resizes such as maximising keep it.
+class TFirstPaneSize : public QObject {
+ public:
+  TFirstPaneSize(QSplitter* Splitter, int Size) : QObject(Splitter), FSplitter(Splitter), FSize(Size) {
+    Splitter->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* Watched, QEvent* Event) override {
+    if (Watched == FSplitter && Event->type() == QEvent::Resize) {
+      const int whole = FSplitter->orientation() == Qt::Horizontal ? FSplitter->width() : FSplitter->height();
+      const int rest = whole - FSize - FSplitter->handleWidth();
+      if (rest > 0) {
+        FSplitter->removeEventFilter(this);
+        FSplitter->setSizes({FSize, rest});
+      }
+    }
+    return false;
+  }
+
+ private:
+  QSplitter* FSplitter;
+  int FSize;
+};
+
 // Local files carried by a drag.
 QStringList DraggedFiles(const QMimeData* Data) {
   QStringList files;
@@ -83,6 +113,9 @@ TFormMain::TFormMain(TFormMainHost& Host, TAVConfiguration& Configuration, QWidg
   CreateMenus();
   CreateToolBar();
   CreateAreas();
+  // The size the window returns to from maximised.
+  const QRect screenArea = screen()->availableGeometry();
+  resize(std::min(kNormalWidth, screenArea.width()), std::min(kNormalHeight, screenArea.height()));
   setWindowState(Qt::WindowMaximized);
   UpdateActions();
   OnIdle(this, [this] { UpdateActions(); });
@@ -214,7 +247,7 @@ void TFormMain::CreateAreas() {
   right->addWidget(pnlInfo);
   right->setStretchFactor(0, 0);
   right->setStretchFactor(1, 1);
-  pnlList->resize(pnlList->width(), kTaskListHeight);
+  new TFirstPaneSize(right, kTaskListHeight);
 
   auto* main = new QSplitter(Qt::Horizontal);
   main->setObjectName(QStringLiteral("splMain"));
@@ -223,7 +256,7 @@ void TFormMain::CreateAreas() {
   main->addWidget(right);
   main->setStretchFactor(0, 0);
   main->setStretchFactor(1, 1);
-  pnlExplorer->resize(kCategoryTreeWidth, pnlExplorer->height());
+  new TFirstPaneSize(main, kCategoryTreeWidth);
   setCentralWidget(main);
 }
 

@@ -41,6 +41,9 @@ inline constexpr int kBannerWidth = 468;
 inline constexpr int kBannerHeight = 65;
 inline constexpr int kCategoryTreeWidth = 209;
 inline constexpr int kTaskListHeight = 353;
+// The window's size when it is not maximised (at most the screen's).
+inline constexpr int kNormalWidth = 1024;
+inline constexpr int kNormalHeight = 700;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT

@@ -1,5 +1,6 @@
 #include "Converter/AVConverterThread.h"
 
+#include <locale.h>
 #include <pthread.h>
 
 #include <cstring>
@@ -29,6 +30,30 @@ std::mutex gRegistryLock;                                      // guards gRegist
 std::map<std::thread::id, TAVConvertThread*> gRegistry;        // worker -> its thread object
 std::atomic<int> gRunning{0};
 
+// The calling thread's numbers keep "." (LC_NUMERIC "C") while it lives,
+// whatever locale the host program adopted: the media library parses and
+// prints the numbers of option texts with the C library.
+class TCNumericLocale {
+ public:
+  TCNumericLocale() {
+    locale_t base = duplocale(LC_GLOBAL_LOCALE);
+    FLocale = base ? newlocale(LC_NUMERIC_MASK, "C", base) : nullptr;
+    if (!FLocale && base) freelocale(base);
+    if (FLocale) FPrevious = uselocale(FLocale);
+  }
+  ~TCNumericLocale() {
+    if (!FLocale) return;
+    uselocale(FPrevious);
+    freelocale(FLocale);
+  }
+  TCNumericLocale(const TCNumericLocale&) = delete;
+  TCNumericLocale& operator=(const TCNumericLocale&) = delete;
+
+ private:
+  locale_t FLocale = nullptr;
+  locale_t FPrevious = nullptr;
+};
+
 }  // namespace
 
 int RunningConverterThreads() { return gRunning.load(); }
@@ -40,6 +65,7 @@ void TAVConvertThread::Start(TAVConverter* Converter, std::shared_ptr<std::atomi
 }
 
 void TAVConvertThread::Execute() {
+  const TCNumericLocale numbers;
   std::string name = "Converting ";
   if (FConverter->InputFiles().Count() > 0) name += FConverter->InputFiles()[0];
   pthread_setname_np(pthread_self(), name.substr(0, kThreadNameBytes).c_str());

@@ -376,6 +376,8 @@ void TFormNewConversion::cbCategoriesChange() {
     // A category can be left without profiles by the profile editor: then no
     // profile is chosen and the wizard cannot finish.
     cbProfiles->setCurrentIndex(FProfiles.empty() ? -1 : 0);
+    // The layout would squeeze the field below its longest name; the window widens instead.
+    cbProfiles->setMinimumWidth(cbProfiles->sizeHint().width());
   }
   cbProfilesChange();
 }

@@ -16,6 +16,7 @@
 #include "Converter/AVConverter.h"
 #include "Converter/AVProfileCatalogue.h"
 #include "Converter/avlib.h"
+#include "Wizard/WizardRules.h"
 #include "cli/CliArguments.h"
 #include "cli/ProbeCommand.h"
 #include "cli/ProgressDisplay.h"
@@ -62,14 +63,10 @@ const TAVProfile* FindProfile(const TAVProfileList& List, const std::string& Des
   return nullptr;
 }
 
-// Source path with its extension replaced by the profile's.
+// What the wizard proposes: the source path with the profile's extension,
+// numbered ("name (1).ext") when that would be the source itself.
 std::string DefaultTarget(const std::string& Source, const std::string& Extension) {
-  const size_t slash = Source.find_last_of('/');
-  const size_t dot = Source.find_last_of('.');
-  const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash)
-                               ? Source.substr(0, dot)
-                               : Source;
-  return stem + Extension;
+  return TargetBesideSource(ReplaceExtension(Source, Extension), Source);
 }
 
 // Installs the dispatcher and the notice printer for one CLI run. Error boxes

@@ -7,8 +7,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sstream>
+
 #include "Common/CConfiguration.h"
 #include "Common/XmlPersistence.h"
+#include "Converter/AVConverter.h"
+#include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
 
 namespace {
@@ -16,6 +20,15 @@ namespace {
 std::string ReadAll(const std::string& Path) {
   std::ifstream in(Path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The bytes of a configuration file with the initial values.
+std::string InitialFile() {
+  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "/tmp";
+  return "<data PropFormat=\"node\">\r\n  <TAVConfiguration>\r\n    <PerformanceOptions>\r\n"
+         "      <ThreadCount>0</ThreadCount>\r\n      <ThreadPrority>2</ThreadPrority>\r\n"
+         "    </PerformanceOptions>\r\n    <ShutdownWhenDone>0</ShutdownWhenDone>\r\n"
+         "    <OutputFolder>" + home + "/Conversion</OutputFolder>\r\n  </TAVConfiguration>\r\n</data>";
 }
 
 class ConfigurationFile : public ::testing::Test {
@@ -31,12 +44,7 @@ TEST_F(ConfigurationFile, FirstStartWritesTheInitialFile) {
   EXPECT_EQ(TAVConfiguration::GetAppDataFolder(), Data + "/QuillbrookSoft/VIVUraraZuzavizezUDO/");
   TAVConfiguration c;
   c.Load();
-  const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "/tmp";
-  EXPECT_EQ(ReadAll(TAVConfiguration::GetConfigFile()),
-            "<data PropFormat=\"node\">\r\n  <TAVConfiguration>\r\n    <PerformanceOptions>\r\n"
-            "      <ThreadCount>0</ThreadCount>\r\n      <ThreadPrority>2</ThreadPrority>\r\n"
-            "    </PerformanceOptions>\r\n    <ShutdownWhenDone>0</ShutdownWhenDone>\r\n"
-            "    <OutputFolder>" + home + "/Conversion</OutputFolder>\r\n  </TAVConfiguration>\r\n</data>");
+  EXPECT_EQ(ReadAll(TAVConfiguration::GetConfigFile()), InitialFile());
   EXPECT_EQ(c.PerformanceOptions().ThreadPrority(), 2);
   EXPECT_EQ(getpriority(PRIO_PROCESS, 0), 0);
 }
@@ -57,16 +65,32 @@ TEST_F(ConfigurationFile, SavedValuesReadBack) {
 }
 
 TEST_F(ConfigurationFile, BadAndPartialFiles) {
+  // A damaged file is kept byte for byte as Config.Xml.bak; nothing read from
+  // it is used, and the next save writes the defaults beside it.
   std::filesystem::create_directories(TAVConfiguration::GetAppDataFolder());
-  std::ofstream(TAVConfiguration::GetConfigFile())
-      << "<data><TAVConfiguration><PerformanceOptions><ThreadCount>x</ThreadCount></PerformanceOptions>"
-         "</TAVConfiguration></data>";
-  TAVConfiguration c;
-  try {
-    c.Load();
-    FAIL();
-  } catch (const EXmlPersistenceError& e) {
-    EXPECT_STREQ(e.what(), "Invalid integer value (x).");
+  const std::string file = TAVConfiguration::GetConfigFile();
+  const std::vector<std::string> damages{
+      "<data><TAVConfiguration><PerformanceOptions><ThreadCount>3</ThreadCount><ThreadPrority>x</ThreadPrority>"
+      "</PerformanceOptions></TAVConfiguration></data>",
+      "<data><TAVConfiguration><ShutdownWhen\r\n" + std::string(1, '\0') + "\xff"};
+  for (const std::string& damaged : damages) {
+    std::ofstream(file, std::ios::binary) << damaged;
+    TAVConfiguration c;
+    try {
+      c.Load();
+      ADD_FAILURE() << "no error";
+    } catch (const std::exception& e) {
+      const std::string message = e.what();
+      EXPECT_EQ(message.rfind(file + " could not be read (", 0), 0u) << message;
+      EXPECT_NE(message.find("; it was kept as " + file + ".bak and the default settings are used"), std::string::npos)
+          << message;
+    }
+    EXPECT_EQ(c.PerformanceOptions().ThreadCount(), 0);
+    EXPECT_EQ(ReadAll(file + ".bak"), damaged);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    c.Save();  // as at exit
+    EXPECT_EQ(ReadAll(file), InitialFile());
+    EXPECT_EQ(ReadAll(file + ".bak"), damaged);
   }
   std::ofstream(TAVConfiguration::GetConfigFile()) << "<data><TAVConfiguration><OutputFolder>/o</OutputFolder>"
                                                       "</TAVConfiguration></data>";
@@ -92,6 +116,43 @@ TEST_F(ConfigurationFile, SaveAppliesThePriority) {
   c.PerformanceOptions().SetThreadPrority(2);
   c.Save();
   EXPECT_EQ(getpriority(PRIO_PROCESS, 0), 0);
+}
+
+// The nice value of every thread of this process (field 19 of its stat line).
+std::vector<int> ThreadNiceValues() {
+  constexpr int kNiceField = 19;
+  std::vector<int> values;
+  for (const auto& thread : std::filesystem::directory_iterator("/proc/self/task")) {
+    const std::string stat = ReadAll((thread.path() / "stat").string());
+    const size_t nameEnd = stat.rfind(')');  // the name may hold spaces
+    if (nameEnd == std::string::npos) continue;
+    std::istringstream fields(stat.substr(nameEnd + 1));
+    std::string field;
+    for (int i = 3; i <= kNiceField; ++i) fields >> field;  // fields 1 and 2 are the id and the name
+    values.push_back(std::stoi(field));
+  }
+  return values;
+}
+
+TEST_F(ConfigurationFile, IdlePriorityReachesEveryThreadOfARunningConversion) {
+  harness::MainLoop loop;
+  TAVConverter converter;
+  converter.InputFiles().Add(
+      fixtures::Media("priority30.avi", "-f lavfi -i testsrc2=size=640x480:rate=25:duration=30 -c:v mpeg4"));
+  converter.OutputFiles().Add(Data + "/priority.avi");
+  converter.ConvertOptions().SetThreadCount(2);  // codec threads as well as the worker
+  converter.Convert();
+  ASSERT_TRUE(loop.PumpUntil([&] { return converter.Progress() > 0; }));
+
+  TAVConfiguration c;
+  c.PerformanceOptions().SetThreadPrority(0);
+  c.Save();
+  const std::vector<int> nice = ThreadNiceValues();
+  converter.Stop();
+  ASSERT_TRUE(loop.WaitForJobs());
+  if (getpriority(PRIO_PROCESS, 0) != NiceValueOfPriority(0)) GTEST_SKIP() << "the system refused nice 19";
+  EXPECT_GE(nice.size(), 3u);  // this thread, the worker and codec threads
+  for (int n : nice) EXPECT_EQ(n, 19);
 }
 
 TEST(PriorityLevels, NiceValues) {

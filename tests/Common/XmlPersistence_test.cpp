@@ -2,12 +2,17 @@
 // the reader's value rules and messages.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <fstream>
+
 #include "Common/CConversionSettings.h"
+#include "Common/IniFile.h"
 #include "Common/OptionsPersistence.h"
 #include "Common/XmlPersistence.h"
 #include "Converter/AVConverter.h"
 #include "Converter/AVProfile.h"
 #include "support/Fixtures.h"
+#include "support/ScopedLocale.h"
 
 namespace {
 
@@ -262,6 +267,47 @@ TEST(ConversionSettingsXml, VcdProfileStoredForm) {
   EXPECT_EQ(back.ToXml(), expected);
   EXPECT_EQ(back.ConvertOptions().CodecOptions().Value("muxrate"), "1411200");
   EXPECT_FLOAT_EQ(back.ConvertOptions().MuxerOptions().MuxPreload(), 0.44f);
+}
+
+// Stored numbers are the same text in every locale, and only that text reads.
+TEST(StoredNumbers, KeepTheirPointInACommaLocaleAndReadStrictly) {
+  const fixtures::ScopedLocale comma(fixtures::kCommaLocale);
+  if (!comma.Active()) GTEST_SKIP() << fixtures::kCommaLocale << " is not installed (scripts/setup.sh makes it)";
+  ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+
+  TConversionSettings s;
+  s.Duration = 3.5;
+  s.ConvertOptions().VideoOptions().SetFrameAspectRatio(4.0f / 3.0f);
+  const std::string xml = s.ToXml();
+  EXPECT_NE(xml.find("<MuxPreload>0.5</MuxPreload><MuxMaxDelay>0.699999988079071</MuxMaxDelay>"), std::string::npos);
+  EXPECT_NE(xml.find("<FrameAspectRatio>1.33333337306976</FrameAspectRatio>"), std::string::npos);
+  EXPECT_NE(xml.find("<Duration>3.5</Duration>"), std::string::npos);
+  TConversionSettings back;
+  back.FromXml(xml);
+  EXPECT_EQ(back.Duration, 3.5);
+  EXPECT_FLOAT_EQ(back.ConvertOptions().MuxerOptions().MuxPreload(), 0.5f);
+  EXPECT_FLOAT_EQ(back.ConvertOptions().VideoOptions().FrameAspectRatio(), 4.0f / 3.0f);
+
+  auto ratio = [](const std::string& Text) {
+    TSample r;
+    r.Ratio = 9;
+    TXmlObjectReader::ReadFromString(&r, SampleClass(), "<data><TSample><Ratio>" + Text + "</Ratio></TSample></data>");
+    return r.Ratio;
+  };
+  EXPECT_EQ(ratio("1.5"), 1.5);
+  EXPECT_EQ(ratio("-2e3"), -2000);
+  for (const char* bad : {"1,5", "1.5abc", " 1.5", ""}) EXPECT_EQ(ratio(bad), 0) << bad;
+
+  const std::string ini = fixtures::TempDir("stored_numbers") + "/Profiles.ini";
+  TIniFile profiles(ini);
+  profiles.WriteFloat("Profile", "AudioBitrate0", 12.2);
+  profiles.WriteString("Profile", "AudioBitrate1", "12,2");
+  std::ifstream in(ini, std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(text.find("AudioBitrate0=12.2"), std::string::npos) << text;
+  const TIniFile read(ini);
+  EXPECT_EQ(read.ReadFloat("Profile", "AudioBitrate0", 0), 12.2);
+  EXPECT_EQ(read.ReadFloat("Profile", "AudioBitrate1", 7), 7);  // not the stored form: the default
 }
 
 }  // namespace

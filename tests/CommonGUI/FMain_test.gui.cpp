@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QTest>
 #include <QTextBrowser>
@@ -18,6 +19,8 @@
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "Common/CConfiguration.h"
 #include "Common/Errors.h"
@@ -127,6 +130,21 @@ TEST_F(FormMainTest, WindowToolbarBannerAndAreasAreLaidOut) {
   // Explorer left of the list, information below it.
   EXPECT_LT(form.ExplorerArea()->mapTo(&form, QPoint()).x(), form.ListArea()->mapTo(&form, QPoint()).x());
   EXPECT_GT(form.InfoArea()->mapTo(&form, QPoint()).y(), form.ListArea()->mapTo(&form, QPoint()).y() + 353);
+}
+
+// As the program shows it, maximised or not, with no size given.
+TEST_F(FormMainTest, StartUpGeometryWithoutAnExplicitResize) {
+  for (const bool maximised : {true, false}) {
+    SCOPED_TRACE(maximised);
+    TFormMain form(Host, Config);
+    if (!maximised) form.setWindowState(Qt::WindowNoState);
+    form.show();
+    gui::WaitIdle();
+    EXPECT_EQ(form.ExplorerArea()->width(), 209);
+    EXPECT_EQ(form.ListArea()->height(), 353);
+    const QRect screen = form.screen()->availableGeometry();
+    EXPECT_EQ(form.normalGeometry().size(), QSize(std::min(1024, screen.width()), std::min(700, screen.height())));
+  }
 }
 
 TEST_F(FormMainTest, MenusAndActionsCarryTheirCaptionsHintsAndShortCut) {

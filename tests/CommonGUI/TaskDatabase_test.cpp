@@ -51,6 +51,34 @@ class TaskDatabase : public ::testing::Test {
   TViewRow ConvertingRow = nullptr;
 };
 
+// A database left incomplete (a table or category 1 missing) is completed at
+// the next start; the rows it holds stay as they were.
+TEST(TaskDatabaseCompletion, MissingPartsAreAddedAndRowsKept) {
+  const std::string dir = fixtures::TempDir("taskdb_partial");
+  const auto sql = [](const std::string& File, const std::string& Query) {
+    return fixtures::RunCommand("sqlite3 " + ShellQuote(File) + " " + ShellQuote(Query));
+  };
+  const std::string onlyCategories = dir + "/categories.cfg";
+  sql(onlyCategories, "create table Categories (ID integer primary key, Category text, Path text, Parent integer);"
+                      "insert into Categories values(1, '旧', '/old', -1); insert into Categories values(7, 'x', '/x', 1);");
+  const std::string noRoot = dir + "/noroot.cfg";
+  sql(noRoot, "create table Categories (ID integer primary key, Category text, Path text, Parent integer);"
+              "create table Conversions (ID integer primary key, Converting integer, ConvertSettings text, "
+              "ConvertedDate text, CategoryId integer, Log text);"
+              "insert into Conversions(ID, Converting, CategoryId) values(3, 1, 1);");
+  for (const std::string& file : {onlyCategories, noRoot}) TPersistentManager(file, "/out");
+  EXPECT_EQ(sql(onlyCategories, "select name from sqlite_master where type='table' order by name"),
+            "Categories\nConversions\n");
+  EXPECT_EQ(sql(onlyCategories, "select ID, Category, Path, Parent from Categories order by ID"),
+            "1|旧|/old|-1\n7|x|/x|1\n");
+  EXPECT_EQ(sql(noRoot, "select ID, Category, Path, Parent from Categories"), "1|已完成|/out|-1\n");
+  EXPECT_EQ(sql(noRoot, "select ID, Converting from Conversions"), "3|1\n");
+  // A complete database is opened without a write.
+  const auto modified = std::filesystem::last_write_time(noRoot);
+  TPersistentManager again(noRoot, "/elsewhere");
+  EXPECT_EQ(std::filesystem::last_write_time(noRoot), modified);
+}
+
 TEST_F(TaskDatabase, CreatedWithTheRootCategory) {
   EXPECT_EQ(Sql("select ID, Category, Path, Parent from Categories"), "1|已完成|" + Dir + "|-1\n");
   EXPECT_EQ(Sql("select count(*) from Conversions"), "0\n");

@@ -293,6 +293,22 @@ TEST_F(TaskViewsTest, StartResumesOrRestartsAndStopActsOnEverySelectedTask) {
   EXPECT_EQ(List().Model().rowCount(), 3);
 }
 
+TEST_F(TaskViewsTest, TheDateColumnShowsWholeDates) {
+  SeedTask(Dir + "/a.avi", Dir + "/a-out.avi", true);
+  Start();
+  SelectCategory(1);
+  ASSERT_EQ(List().Model().rowCount(), 1);
+  constexpr int kDateColumn = 6;
+  const QModelIndex date = List().Model().index(0, kDateColumn);
+  EXPECT_EQ(List().Model().headerData(kDateColumn, Qt::Horizontal, Qt::DisplayRole).toString(), "日期");
+  const QString text = date.data().toString();
+  ASSERT_EQ(text.size(), 19) << text.toStdString();  // "YYYY-MM-DD HH:MM:SS"
+  // The style's text margin on each side of a cell.
+  const int margin = Tasks().style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &Tasks()) + 1;
+  EXPECT_GE(Tasks().columnWidth(kDateColumn), Tasks().fontMetrics().horizontalAdvance(text) + 2 * margin);
+  EXPECT_GE(Tasks().columnWidth(kDateColumn), 120);
+}
+
 TEST_F(TaskViewsTest, TheDeleteDialogAndWhatItsChoicesDo) {
   {
     TFormDelete dialog;

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "Common/NumberText.h"
 #include "Components/AVPreviewDecoder.h"
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
@@ -13,7 +14,7 @@ using fixtures::ShellQuote;
 
 // The ffmpeg CLI's BGR24 decode of the frame at Seconds (key frame at or before it when KeyOnly).
 std::string CliFrame(const std::string& File, double Seconds) {
-  return fixtures::RunCommand("ffmpeg -v error -i " + ShellQuote(File) + " -vf select='gte(t\\," + std::to_string(Seconds) +
+  return fixtures::RunCommand("ffmpeg -v error -i " + ShellQuote(File) + " -vf select='gte(t\\," + FloatText(Seconds) +
                               ")' -frames:v 1 -f rawvideo -pix_fmt bgr24 -");
 }
 

@@ -11,6 +11,7 @@
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
 #include "support/ProbeResult.h"
+#include "support/ScopedLocale.h"
 
 namespace {
 
@@ -150,6 +151,31 @@ TEST(TargetProfiles, TranslatedOptionsReachTheEncoder) {
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_NE(bytes.find(" me=umh "), std::string::npos);
   EXPECT_EQ(bytes.find(" me=hex "), std::string::npos);
+}
+
+// A host in a locale with a decimal comma (as the GUI adopts the user's):
+// the options' numbers ("i_qfactor=0.71", the muxer's 0.5 s preload) still
+// reach the media library as written.
+TEST(CommaLocaleConversion, MatroskaProfileConvertsWithoutOptionErrors) {
+  const fixtures::ScopedLocale comma(fixtures::kCommaLocale);
+  if (!comma.Active()) GTEST_SKIP() << fixtures::kCommaLocale << " is not installed (scripts/setup.sh makes it)";
+  TAVProfileList list;
+  BuildProfileCatalogue(list);
+  const TAVProfile* mkv = nullptr;
+  for (int i = 0; i < list.ProfileCount(); ++i)
+    if (list.Profiles(i)->Description() == "Matroska Video(.mkv)") mkv = list.Profiles(i);
+  ASSERT_NE(mkv, nullptr);
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  const std::string target = fixtures::TempDir("comma_locale") + "/out.mkv";
+  TAVConverter c;
+  ASSERT_TRUE(mkv->ApplyProfile(c));
+  ASSERT_TRUE(harness::Run(c, loop, fixtures::Clip640x480(1.0), target).Finished);
+  EXPECT_TRUE(errors.Messages().empty()) << errors.Messages()[0];
+  const auto probed = fixtures::ProbeFile(target);
+  const auto* video = probed.First("video");
+  ASSERT_NE(video, nullptr);
+  EXPECT_EQ((*video)["codec_name"], "h264");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "Common/NumberText.h"
 #include "Wizard/CFilters.h"
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
@@ -107,7 +108,7 @@ namespace {
 // Mean absolute difference of a region between two files' first matching frame at Time.
 double RegionDifference(const std::string& A, const std::string& B, const std::string& Crop, double Time) {
   auto grab = [&](const std::string& F) {
-    return fixtures::RunCommand("ffmpeg -v error -ss " + std::to_string(Time) + " -i " + ShellQuote(F) +
+    return fixtures::RunCommand("ffmpeg -v error -ss " + FloatText(Time) + " -i " + ShellQuote(F) +
                                 " -frames:v 1 -vf " + Crop + " -f rawvideo -pix_fmt gray -");
   };
   const std::string a = grab(A), b = grab(B);

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
@@ -237,6 +239,27 @@ TEST_F(WizardTest, TheSourceIsNeverProposedNorAcceptedAsTheTarget) {
   w->edtTarget->setText(QString::fromStdString(Dir + "/v/clip (1).avi"));
   QTest::mouseClick(w->btnFinish, Qt::LeftButton);
   EXPECT_EQ(w->result(), QDialog::Accepted);
+}
+
+// Every profile's name fits in the list's field (its drop-down is as wide as
+// its widest entry by itself).
+TEST_F(WizardTest, TheProfileListShowsWholeNames) {
+  auto w = NewWizard();
+  gui::WaitIdle();
+  for (int c = 0; c < w->cbCategories->count(); ++c) {
+    w->cbCategories->setCurrentIndex(c);
+    gui::WaitIdle();
+    QStyleOptionComboBox option;
+    option.initFrom(w->cbProfiles);
+    option.rect = w->cbProfiles->rect();
+    const QRect field = w->cbProfiles->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                               QStyle::SC_ComboBoxEditField, w->cbProfiles);
+    for (int p = 0; p < w->cbProfiles->count(); ++p) {
+      const QString name = w->cbProfiles->itemText(p);
+      const int needed = w->cbProfiles->fontMetrics().horizontalAdvance(name);
+      EXPECT_GE(field.width(), needed) << name.toStdString();
+    }
+  }
 }
 
 TEST_F(WizardTest, FinishingNeedsAnExistingSourceATargetAndAProfile) {

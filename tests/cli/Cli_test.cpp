@@ -70,6 +70,25 @@ TEST(Cli, ConvertsWithAProfileTrimAndOptions) {
   EXPECT_NEAR(f.Duration(), 2.0, 0.15);
 }
 
+// The default profile writes .avi: for an .avi source the default target is
+// "name (1).avi"; a target given as the source itself is refused.
+TEST(Cli, TheSourceIsNeverItsOwnTarget) {
+  const std::string dir = fixtures::TempDir("cli_source_target");
+  const std::string src = dir + "/clip.avi";
+  std::filesystem::copy_file(fixtures::Clip640x480(1.0), src);
+  const auto size = std::filesystem::file_size(src);
+  const Outcome derived = RunCli(ShellQuote(src));
+  EXPECT_EQ(derived.Status, 0) << derived.Output;
+  EXPECT_NE(fixtures::ProbeFile(dir + "/clip (1).avi").First("video"), nullptr);
+  std::filesystem::create_symlink(src, dir + "/link.avi");
+  for (const std::string& target : {src, dir + "/link.avi"}) {
+    const Outcome refused = RunCli(ShellQuote(src) + " " + ShellQuote(target));
+    EXPECT_EQ(refused.Status, 1);
+    EXPECT_NE(refused.Output.find("Target file is the same as the source file"), std::string::npos) << refused.Output;
+  }
+  EXPECT_EQ(std::filesystem::file_size(src), size);
+}
+
 TEST(Cli, FailureExitsWithOneAndTheMessage) {
   const std::string dir = fixtures::TempDir("cli_fail");
   const Outcome r = RunCli(ShellQuote(dir + "/missing.avi") + " " + ShellQuote(dir + "/out.avi"));

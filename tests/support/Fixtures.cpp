@@ -11,6 +11,8 @@
 #include <iterator>
 #include <memory>
 
+#include "Common/NumberText.h"
+
 namespace fs = std::filesystem;
 
 namespace fixtures {
@@ -59,7 +61,7 @@ std::string Media(const std::string& Name, const std::string& FfmpegArgs) {
 }
 
 std::string Clip640x480(double Seconds) {
-  std::string s = std::to_string(Seconds);
+  const std::string s = FloatText(Seconds);  // "." in any locale
   return Media("clip640x480_" + s + ".avi",
                "-f lavfi -i testsrc2=size=640x480:rate=25:duration=" + s +
                    " -f lavfi -i sine=frequency=440:sample_rate=44100:duration=" + s +

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include "CommonGUI/ApplicationErrors.gui.h"
 #include "CommonGUI/QtMainThreadDispatcher.gui.h"
 
 class TAVConfiguration;
@@ -24,7 +25,7 @@ class TThrowAwaySession {
   };
   QTemporaryDir FData;
   TDataHome FHome;
-  QApplication FApp;
+  TApplication FApp;
   TQtMainThreadDispatcher FDispatcher;
 };
 
