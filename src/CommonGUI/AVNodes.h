@@ -37,6 +37,9 @@ struct TTaskModelEnvironment {
   TCategoryMenu* CategoryMenu = nullptr;
   std::function<bool()> ShutdownWhenDone = [] { return false; };
   std::function<void()> PowerOff;  // asks the system to shut down
+  // A task's conversion ended (Failed: with an error); before the task is
+  // filed or destroyed. Main thread.
+  std::function<void(const TAVTask& Task, bool Failed)> TaskEnded;
 };
 TTaskModelEnvironment& TaskModel();
 
