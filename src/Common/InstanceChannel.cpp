@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -52,23 +51,19 @@ std::string RuntimeFolder() {
   return folder;
 }
 
-bool FitsSocketAddress(const std::string& Folder) {
-  return InstanceSocketPath(Folder).size() < sizeof(sockaddr_un::sun_path);
-}
-
 }  // namespace
 
 std::string InstanceFolder() {
   const std::string runtime = RuntimeFolder();
   if (!runtime.empty()) {
     const std::string folder = runtime + kRuntimeSubfolder;
-    if (MakePrivateFolder(folder) && FitsSocketAddress(folder)) return folder;
+    if (MakePrivateFolder(folder)) return folder;
   }
   const std::string data = TAVConfiguration::GetAppDataFolder();
   std::error_code ec;
   fs::create_directories(data, ec);
   const std::string folder = data + kDataSubfolder;
-  if (MakePrivateFolder(folder) && FitsSocketAddress(folder)) return folder;
+  if (MakePrivateFolder(folder)) return folder;
   throw Exception("No private folder for the instance socket: " + folder);
 }
 

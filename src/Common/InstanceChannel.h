@@ -17,7 +17,9 @@ inline constexpr size_t kMaxOpenMessagePaths = 4096;
 // user's own private folder, "instance/" in the application data folder. An
 // existing folder must be a directory (not a link) owned by the user; a
 // looser mode is tightened to 0700. Throws Exception when no such folder can
-// be had. Ends with "/".
+// be had. Ends with "/". (A folder whose socket path is too long for a
+// socket address still holds the lock: a later start then cannot hand over,
+// but it still does not run a second instance.)
 std::string InstanceFolder();
 std::string InstanceSocketPath(const std::string& Folder);
 

@@ -15,12 +15,15 @@ void TFileOpener::Request(const QStringList& Files) {
   if (FWindow.isMinimized()) FWindow.setWindowState(FWindow.windowState() & ~Qt::WindowMinimized);
   FWindow.raise();
   FWindow.activateWindow();
-  if (!Files.isEmpty()) FPending.append(Files);
+  if (Files.isEmpty()) return;
+  FPending.append(Files);
+  QMetaObject::invokeMethod(this, &TFileOpener::OpenWhenFree, Qt::QueuedConnection);
 }
 
-// Runs whenever the application is idle, also inside modal loops: it waits
-// for the window to be shown and for no modal window to be open. The wizard
-// runs from a queued call, not inside the dispatcher's idle notice.
+// Runs after a request and whenever the application is idle, also inside
+// modal loops: it waits for the window to be shown and for no modal window to
+// be open. The wizard runs from a queued call, not inside the dispatcher's
+// idle notice.
 void TFileOpener::OpenWhenFree() {
   if (FOpening || FPending.isEmpty() || !FWindow.isVisible() || QApplication::activeModalWidget()) return;
   FOpening = true;

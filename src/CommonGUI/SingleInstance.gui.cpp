@@ -76,7 +76,7 @@ void TSingleInstance::Accept() {
       message->append(socket->readAll());
       if (static_cast<size_t>(message->size()) > kMaxOpenMessageBytes) socket->abort();
     });
-    connect(socket, &QLocalSocket::disconnected, this, [this, socket, message] {
+    auto finish = [this, socket, message] {
       message->append(socket->readAll());
       const auto paths = DecodeOpenMessage(message->toStdString());
       message->clear();
@@ -85,7 +85,13 @@ void TSingleInstance::Accept() {
       QStringList files;
       for (const std::string& path : *paths) files << QFile::decodeName(QByteArray::fromStdString(path));
       emit FilesReceived(files);
-    });
+    };
+    // A quick sender may be gone before its connection is taken up.
+    if (socket->state() == QLocalSocket::UnconnectedState) {
+      finish();
+      continue;
+    }
+    connect(socket, &QLocalSocket::disconnected, this, finish);
     QTimer::singleShot(kReceiveTimeoutMs, socket, [socket] { socket->abort(); });
   }
 }

@@ -1,4 +1,6 @@
 // quillbrook: the Qt 6 desktop application.
+#include <cstdio>
+
 #include "Common/CConfiguration.h"
 #include "CommonGUI/AppIdentity.h"
 #include "CommonGUI/ApplicationErrors.gui.h"
@@ -23,7 +25,11 @@ int main(int argc, char** argv) {
   // before it reads the configuration or opens the task database.
   TSingleInstance instance;
   const std::vector<std::string> files = FileArguments(QApplication::arguments().mid(1));
-  if (!instance.Primary()) return instance.HandOver(files) ? 0 : 1;
+  if (!instance.Primary()) {
+    if (instance.HandOver(files)) return 0;
+    fprintf(stderr, "quillbrook: another instance is running but does not answer\n");
+    return 1;
+  }
   QApplication::setWindowIcon(ApplicationIcon());
   TQtMainThreadDispatcher dispatcher;
   SetMainThreadDispatcher(&dispatcher);

@@ -37,7 +37,8 @@ void LeaveStaleSocket(const std::string& Path) {
 
 TEST(SingleInstance, ASecondStartHandsOverItsFileAndExits) {
   const std::string data = gui::FreshDataFolder();
-  const std::string runtime = data + "/run";
+  // Short: a socket's path has room for about a hundred bytes.
+  const std::string runtime = fixtures::TempDir("si");
   fs::create_directories(runtime);
   fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
   setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);

@@ -60,8 +60,8 @@ TEST(TaskNotifications, OnePerEndedTaskWhileNoWindowIsActiveEscaped) {
   TTaskNotifier notifier(bus.Connect("qb-notifier"));
   ASSERT_TRUE(TaskModel().TaskEnded);
   auto settings = std::make_unique<TConversionSettings>();
-  settings->SourceFile = "/videos/<b>x&y</b>.mp4";
-  settings->TargetFile = "/out/<b>x&y</b>.avi";
+  settings->SourceFile = "/videos/<b>x&y<b>.mp4";
+  settings->TargetFile = "/out/<b>x&y<b>.avi";
   TConvertingTask task(std::move(settings), nullptr);
   ASSERT_EQ(QApplication::activeWindow(), nullptr);
   // No notification service yet: the notice is lost without a word.
@@ -85,7 +85,7 @@ TEST(TaskNotifications, OnePerEndedTaskWhileNoWindowIsActiveEscaped) {
   ASSERT_TRUE(gui::WaitUntil([] { return QApplication::activeWindow() == nullptr; }));
   TaskModel().TaskEnded(task, false);
   ASSERT_TRUE(gui::WaitUntil([&] { return service.Bodies.size() >= 1; }, 10000));
-  EXPECT_EQ(service.Bodies, QStringList{QStringLiteral("&lt;b&gt;x&amp;y&lt;/b&gt;.mp4 → &lt;b&gt;x&amp;y&lt;/b&gt;.avi")});
+  EXPECT_EQ(service.Bodies, QStringList{QStringLiteral("&lt;b&gt;x&amp;y&lt;b&gt;.mp4 → &lt;b&gt;x&amp;y&lt;b&gt;.avi")});
   EXPECT_EQ(service.Summaries, QStringList{QStringLiteral("转换完成")});
   EXPECT_EQ(service.Icons, QStringList{QStringLiteral("example.quillbrooksoft.Quillbrook")});
 
