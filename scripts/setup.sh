@@ -7,11 +7,12 @@ PACKAGES=(
   build-essential cmake pkg-config
   libavcodec-dev libavformat-dev libavfilter-dev libavutil-dev
   libswscale-dev libswresample-dev libavdevice-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   libsqlite3-dev sqlite3 libpugixml-dev libasound2-dev
   libgtest-dev libgmock-dev
   ffmpeg fonts-dejavu-core fonts-wqy-microhei
   locales
+  dpkg-dev desktop-file-utils appstream dbus-daemon
 )
 # The suite runs once more in a locale whose decimal separator is a comma.
 TEST_LOCALE=de_DE.UTF-8

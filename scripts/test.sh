@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs, builds and runs the whole test suite, then its sanitizer variants
+# Installs, builds and runs the whole test suite, builds, installs, checks and
+# removes the Debian package, then runs the sanitizer variants
 # (QB_SKIP_SANITIZERS=1 leaves those out for a quicker local run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -13,6 +14,7 @@ ctest --test-dir build -j"$(nproc)" --output-on-failure
 LC_ALL=de_DE.UTF-8 ctest --test-dir build -j"$(nproc)" --output-on-failure -L '^(gui|common)$'
 LC_ALL=de_DE.UTF-8 ctest --test-dir build -j"$(nproc)" --output-on-failure \
   -R '^(ApplyProfile|ProfileStore|Catalogue|ConvertOptions|CommaLocaleConversion)\.'
+./scripts/test-package.sh
 if [ "${QB_SKIP_SANITIZERS:-0}" != 1 ]; then
   ./scripts/test-sanitizers.sh
 fi

@@ -41,6 +41,9 @@ struct TTaskModelEnvironment {
   // Monotonic microseconds that pace the progress repaints of task rows.
   std::function<int64_t()> Clock = MonotonicMicroseconds;
   static int64_t MonotonicMicroseconds();
+  // A task's conversion ended (Failed: with an error); before the task is
+  // filed or destroyed. Main thread.
+  std::function<void(const TAVTask& Task, bool Failed)> TaskEnded;
 };
 TTaskModelEnvironment& TaskModel();
 

@@ -92,6 +92,7 @@ void TAVTask::ConverterComplete() {
   FStatus = stFinished;
   RefreshView();
   if (TaskModel().Store) TaskModel().Store->FinishDbTask(*this);
+  if (TaskModel().TaskEnded) TaskModel().TaskEnded(*this, !FConverter->ErrorMessage().empty());
   TNodeObject* converting = FCategory;
   std::unique_ptr<TAVTask> self = converting->TakeTask(this);
   TCategoryTreeView* tree = converting->TreeView();

@@ -3,6 +3,9 @@
 
 inline constexpr const char* kApplicationTitle = "Quillbrook 3gp Video Converter";
 inline constexpr const char* kMainWindowTitle = "zuDIVidizavo - Quillbrook AVI Video Converter";
+// The desktop's name of the application: its desktop entry, icon and metainfo
+// (set by the build, which names the installed files after it).
+inline constexpr const char* kDesktopAppId = QB_APP_ID;
 inline constexpr const char* kVersionLine = "zuDIVidizavo2.2.0.2";
 
 inline constexpr const char* kHomePageAddress = "http://www.quillbrooksoft.example/";

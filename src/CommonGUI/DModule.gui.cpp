@@ -67,10 +67,10 @@ void TdmGlobal::DataModuleCreate() {
   fs::create_directories(folder, ec);
   FDatabase = std::make_unique<TPersistentManager>(folder + kDatabaseFileName, FConfiguration.OutputFolder());
   TaskModel().Store = FDatabase.get();
-  if (fs::exists(ProfilesFileName(), ec)) LoadProfiles(profileList, ProfilesFileName());
+  LoadUserProfiles(profileList);
 }
 
-std::string TdmGlobal::ProfilesFileName() const { return TAVConfiguration::GetAppDataFolder() + kProfilesFileName; }
+std::string TdmGlobal::ProfilesFileName() const { return UserProfilesFileName(); }
 
 void TdmGlobal::SetViews(TFrameExplorer* Explorer, TFrameList* List) {
   FExplorer = Explorer;

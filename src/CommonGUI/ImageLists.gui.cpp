@@ -1,6 +1,7 @@
 #include "CommonGUI/ImageLists.gui.h"
 
 #include "Common/Errors.h"
+#include "CommonGUI/AppIdentity.h"
 
 namespace {
 
@@ -14,3 +15,10 @@ QIcon Image(const char* List, int Index, int Count) {
 QIcon ToolbarImage(int Index) { return Image("toolbar", Index, kToolbarImageCount); }
 QIcon TreeImage(int Index) { return Image("tree", Index, kTreeImageCount); }
 QIcon TaskImage(int Index) { return Image("task", Index, kTaskImageCount); }
+
+QIcon ApplicationIcon() {
+  QIcon shipped;
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    shipped.addFile(QStringLiteral(":/images/app%1.png").arg(size), QSize(size, size));
+  return QIcon::fromTheme(QString::fromLatin1(kDesktopAppId), shipped);
+}

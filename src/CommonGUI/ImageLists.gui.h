@@ -30,3 +30,7 @@ inline constexpr int kSmallImageSize = 16;
 QIcon ToolbarImage(int Index);
 QIcon TreeImage(int Index);
 QIcon TaskImage(int Index);
+
+// The application icon: the desktop theme's when installed, else the one
+// shipped with the program in every drawn size.
+QIcon ApplicationIcon();

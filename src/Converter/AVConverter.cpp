@@ -42,6 +42,7 @@ TAVConverter::~TAVConverter() {
 
 void TAVConverter::Convert() {
   FStopRequested.store(false);
+  FErrorMsg.clear();  // a restart reports only its own failure; no worker runs yet
   FJobRunning = std::make_shared<std::atomic<bool>>(true);
   TAVConvertThread::Start(this, FJobRunning);
 }

@@ -1,7 +1,9 @@
 #include "Converter/AVProfileStore.h"
 
 #include <algorithm>
+#include <filesystem>
 
+#include "Common/CConfiguration.h"
 #include "Common/IniFile.h"
 #include "Converter/AVProfile.h"
 #include "Converter/AVProfileCatalogue.h"
@@ -53,4 +55,14 @@ void LoadProfiles(TAVProfileList& List, const std::string& FileName) {
   }
   const int known = ini.ReadInteger(kSection, kCategoryCountKey, kDescribedCategoryCount);
   if (known >= 0 && known < BuiltInCategoryCount()) AddUnknownBuiltIns(List, known);
+}
+
+std::string UserProfilesFileName() { return TAVConfiguration::GetAppDataFolder() + kProfilesFileName; }
+
+bool LoadUserProfiles(TAVProfileList& List) {
+  std::error_code ec;
+  const std::string file = UserProfilesFileName();
+  if (!std::filesystem::exists(file, ec)) return false;
+  LoadProfiles(List, file);
+  return true;
 }

@@ -13,3 +13,9 @@ void SaveProfiles(const TAVProfileList& List, const std::string& FileName);
 // Replaces every profile of List by the file's profiles; a file written before
 // a built-in category existed gets that category's built-in profiles appended.
 void LoadProfiles(TAVProfileList& List, const std::string& FileName);
+
+// The user's file in the application data folder.
+std::string UserProfilesFileName();
+// Loads the user's file into List when it exists (the catalogue the wizard and
+// the CLI offer); true when it did.
+bool LoadUserProfiles(TAVProfileList& List);

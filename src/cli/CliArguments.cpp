@@ -11,7 +11,9 @@ const char* const kCliUsage =
     "  --filters TEXT          filter-chain text\n"
     "  --option KEY=VALUE      advanced option (repeatable), after the profile\n"
     "  --threads N             codec threads (default: processor count)\n"
-    "  --settings FILE.xml     run a stored conversion settings document\n";
+    "  --settings FILE.xml     run a stored conversion settings document\n"
+    "  --no-user-profiles      only the built-in profiles, not the user's Profiles.ini\n"
+    "  --help, -h              this text\n";
 
 namespace {
 
@@ -74,6 +76,8 @@ std::optional<TCliArguments> ParseCliArguments(const std::vector<std::string>& A
         return std::nullopt;
       }
       a.Threads = static_cast<int>(n);
+    } else if (arg == "--no-user-profiles") {
+      a.UserProfiles = false;
     } else if (arg == "--settings") {
       if (!value(a.Settings)) return std::nullopt;
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {

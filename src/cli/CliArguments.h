@@ -16,6 +16,7 @@ struct TCliArguments {
   std::vector<std::string> Options;  // KEY=VALUE, in order
   std::optional<int> Threads;
   std::string Settings;             // stored conversion settings document
+  bool UserProfiles = true;         // the user's "Profiles.ini" replaces the built-in catalogue
 };
 
 // Parses argv; on a usage error returns nullopt and sets Error.

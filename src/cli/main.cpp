@@ -15,6 +15,7 @@
 #include "Common/MainThreadDispatcher.h"
 #include "Converter/AVConverter.h"
 #include "Converter/AVProfileCatalogue.h"
+#include "Converter/AVProfileStore.h"
 #include "Converter/avlib.h"
 #include "Wizard/WizardRules.h"
 #include "cli/CliArguments.h"
@@ -33,19 +34,25 @@ std::atomic<bool> gInterrupted{false};
 
 void OnInterrupt(int) { gInterrupted.store(true); }
 
-// The catalogue the CLI offers: the built-in one (the GUI's user profiles live
-// in its data folder and are not read here).
-void LoadCatalogue(TAVProfileList& List) { BuildProfileCatalogue(List); }
+// The catalogue the GUI offers: the built-in one, replaced by the user's
+// "Profiles.ini" when it exists (unless left out).
+void LoadCatalogue(TAVProfileList& List, bool UserProfiles) {
+  BuildProfileCatalogue(List);
+  if (UserProfiles) LoadUserProfiles(List);
+}
 
-int ListProfiles() {
-  TAVProfileList list;
-  LoadCatalogue(list);
-  // Catalogue order; only the profiles the wizard offers (their category is listed).
+int ListProfiles(bool UserProfiles) {
+  TAVProfileList list, builtIn;
+  LoadCatalogue(list, UserProfiles);
+  BuildProfileCatalogue(builtIn);
+  // Catalogue order; only the profiles the wizard offers (their category is
+  // listed). A profile the built-in catalogue lacks is the user's: marked.
   for (int i = 0; i < list.ProfileCount(); ++i) {
     const TAVProfile* p = list.Profiles(i);
+    const char* mark = builtIn.FindByDescription(p->Description()) ? "" : "\tuser";
     for (const std::string& category : list.Categories)
       if (SameText(category, p->Category()))
-        printf("%s\t%s\t%s\n", category.c_str(), p->Description().c_str(), p->Extension().c_str());
+        printf("%s\t%s\t%s%s\n", category.c_str(), p->Description().c_str(), p->Extension().c_str(), mark);
   }
   return kExitOk;
 }
@@ -112,7 +119,12 @@ int RunConversion(TCliConverter& converter, THeadlessDispatcher& dispatcher);
 int Convert(const TCliArguments& A) {
   TCliSession session;
   TAVProfileList catalogue;
-  LoadCatalogue(catalogue);
+  try {
+    LoadCatalogue(catalogue, A.UserProfiles);
+  } catch (const std::exception& e) {
+    fprintf(stderr, "%s\n", e.what());
+    return kExitFailed;
+  }
   const TAVProfile* profile = FindProfile(catalogue, A.Profile);
   if (!profile) {
     fprintf(stderr, "quillbrook-convert: no profile \"%s\" (see --list-profiles)\n", A.Profile.c_str());
@@ -236,7 +248,7 @@ int main(int argc, char** argv) {
       rc = RunProbeCommand(parsed->Source, stdout, stderr);
       break;
     case TCliArguments::TMode::ListProfiles:
-      rc = ListProfiles();
+      rc = ListProfiles(parsed->UserProfiles);
       break;
     default:
       fprintf(stderr, "quillbrook-convert: not available yet\n");

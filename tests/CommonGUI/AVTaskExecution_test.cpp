@@ -2,6 +2,7 @@
 // the log hand-over, the three completion placements and power-off.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "CommonGUI/AVNodes.h"
@@ -30,6 +31,7 @@ class TaskExecution : public ::testing::Test {
   void TearDown() override {
     TaskModel().PowerOff = nullptr;
     TaskModel().Clock = TTaskModelEnvironment::MonotonicMicroseconds;
+    TaskModel().TaskEnded = nullptr;
   }
 
   void ShowConverting() {
@@ -60,6 +62,12 @@ class TaskExecution : public ::testing::Test {
 };
 
 TEST_F(TaskExecution, TwoConversionsRunSideBySideAndLeaveTheList) {
+  std::vector<std::string> ended;  // told once per task, before it leaves the list
+  TaskModel().TaskEnded = [&](const TAVTask& Task, bool Failed) {
+    EXPECT_FALSE(Failed);
+    EXPECT_EQ(Task.Status(), stFinished);
+    ended.push_back(Task.Settings().TargetFile);
+  };
   ShowConverting();
   TAVTask* a = Converting.NewConversion(Settings("a.avi"));
   TAVTask* b = Converting.NewConversion(Settings("b.avi"));
@@ -70,6 +78,8 @@ TEST_F(TaskExecution, TwoConversionsRunSideBySideAndLeaveTheList) {
   ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().empty(); }));
   EXPECT_TRUE(List.Rows.empty());
   EXPECT_GT(List.Refreshes, 2);
+  std::sort(ended.begin(), ended.end());
+  EXPECT_EQ(ended, std::vector<std::string>({Dir + "/a.avi", Dir + "/b.avi"}));
   EXPECT_TRUE(Errors.Messages().empty());
   EXPECT_NE(fixtures::Probe(Dir + "/a.avi", "stream=codec_type").find("video"), std::string::npos);
   EXPECT_NE(fixtures::Probe(Dir + "/b.avi", "stream=codec_type").find("video"), std::string::npos);

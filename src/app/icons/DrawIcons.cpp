@@ -1,12 +1,16 @@
 // Build-time tool: draws the application's images into PNG files, which the
-// build ships as Qt resources. Usage: qb_draw_icons OUTPUT_FOLDER
+// build ships as Qt resources, and the application icon in the desktop's
+// sizes plus a scalable SVG, which the install puts into the icon theme.
+// Usage: qb_draw_icons OUTPUT_FOLDER
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QSvgGenerator>
 
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -165,6 +169,22 @@ void Check(QPainter& P) {
   P.drawPolyline(QPolygonF({{13, 25}, {21, 33}, {35, 15}}));
 }
 
+// The application icon: a film frame on a rounded tile with a turning arrow.
+void AppIcon(QPainter& P) {
+  Outlined(P, Rect(2, 2, 44, 44, 9), QColor(0x2f, 0x5f, 0xb0));
+  P.save();
+  P.translate(3, 4);
+  Film(P);
+  P.restore();
+  const QColor orange(0xf0, 0x8c, 0x28);
+  P.setPen(QPen(orange, 5.0, Qt::SolidLine, Qt::RoundCap));
+  P.setBrush(Qt::NoBrush);
+  P.drawArc(QRectF(20, 22, 20, 20), 200 * 16, 250 * 16);
+  P.setPen(Qt::NoPen);
+  P.setBrush(orange);
+  P.drawPath(Polygon({{16, 26}, {26, 28}, {19, 36}}));
+}
+
 TDraw WithBadge(void (*Base)(QPainter&)) {
   return [Base](QPainter& P) {
     Base(P);
@@ -195,6 +215,22 @@ std::vector<TImage> Images() {
   };
 }
 
+// The icon theme's fixed sizes (hicolor), 16 to 256 pixels.
+constexpr int kAppIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+bool WriteSvg(const QString& Path, const TDraw& Draw) {
+  QSvgGenerator svg;
+  svg.setFileName(Path);
+  svg.setSize(QSize(kToolbarSize, kToolbarSize));
+  svg.setViewBox(QRectF(0, 0, kCanvas, kCanvas));
+  svg.setTitle(QStringLiteral("Quillbrook"));
+  QPainter painter;
+  if (!painter.begin(&svg)) return false;
+  painter.setRenderHint(QPainter::Antialiasing);
+  Draw(painter);
+  return painter.end();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -204,7 +240,11 @@ int main(int argc, char** argv) {
   }
   QGuiApplication app(argc, argv);
   const QString folder = QString::fromLocal8Bit(argv[1]);
-  for (const TImage& image : Images()) {
+  std::vector<TImage> images = Images();
+  std::vector<std::string> appNames;
+  for (int size : kAppIconSizes) appNames.push_back("app" + std::to_string(size) + ".png");
+  for (size_t i = 0; i < appNames.size(); ++i) images.push_back({appNames[i].c_str(), kAppIconSizes[i], AppIcon});
+  for (const TImage& image : images) {
     QImage picture(image.Size, image.Size, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     {
@@ -218,6 +258,10 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
       return 1;
     }
+  }
+  if (!WriteSvg(folder + QStringLiteral("/app.svg"), AppIcon)) {
+    std::fprintf(stderr, "cannot write the SVG icon\n");
+    return 1;
   }
   return 0;
 }
