@@ -16,6 +16,10 @@ struct TCliArguments {
   std::vector<std::string> Options;  // KEY=VALUE, in order
   std::optional<int> Threads;
   std::string Settings;             // stored conversion settings document
+  // Batch: every file and folder named, converted into OutputDir (tree mirrored).
+  std::vector<std::string> Sources;
+  std::string OutputDir;            // empty: one SOURCE [TARGET]
+  int Jobs = 1;                     // conversions at a time in a batch
 };
 
 // Parses argv; on a usage error returns nullopt and sets Error.

@@ -3,8 +3,12 @@
 // plain lines otherwise. Main thread only.
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 class TAVConverter;
+
+// "progress=45% bitrate=812.4kbit/s size=1200KB used=0:0:3 left=0:0:4".
+std::string ProgressFigures(const TAVConverter& Converter);
 
 class TProgressDisplay {
  public:

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <csignal>
@@ -15,7 +16,10 @@
 #include "Converter/AVConverter.h"
 #include "Converter/AVProfileCatalogue.h"
 #include "Converter/avlib.h"
+#include "Wizard/WizardRules.h"
+#include "cli/BatchCommand.h"
 #include "cli/CliArguments.h"
+#include "cli/ConversionSetup.h"
 #include "cli/ProbeCommand.h"
 #include "cli/ProgressDisplay.h"
 
@@ -24,16 +28,19 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
-constexpr double kMicro = 1000000.0;
 constexpr int kPumpSliceMs = 100;
 
 std::atomic<bool> gInterrupted{false};
 
 void OnInterrupt(int) { gInterrupted.store(true); }
 
-// The catalogue the CLI offers: the built-in one (the GUI's user profiles live
-// in its data folder and are not read here).
-void LoadCatalogue(TAVProfileList& List) { BuildProfileCatalogue(List); }
+// Ctrl-C and SIGTERM stop the conversions as the stop button does.
+void CatchInterrupts() {
+  struct sigaction sa {};
+  sa.sa_handler = OnInterrupt;
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+}
 
 int ListProfiles() {
   TAVProfileList list;
@@ -46,29 +53,6 @@ int ListProfiles() {
         printf("%s\t%s\t%s\n", category.c_str(), p->Description().c_str(), p->Extension().c_str());
   }
   return kExitOk;
-}
-
-// The profile the wizard preselects: the first of the first category.
-const TAVProfile* FindProfile(const TAVProfileList& List, const std::string& Description) {
-  if (Description.empty()) {
-    if (List.Categories.Empty()) return nullptr;
-    const auto first = List.ProfilesInCategory(List.Categories[0]);
-    return first.empty() ? nullptr : first.front();
-  }
-  for (int c = 0; c < List.Categories.Count(); ++c)
-    for (const TAVProfile* p : List.ProfilesInCategory(List.Categories[c]))
-      if (p->Description() == Description) return p;
-  return nullptr;
-}
-
-// Source path with its extension replaced by the profile's.
-std::string DefaultTarget(const std::string& Source, const std::string& Extension) {
-  const size_t slash = Source.find_last_of('/');
-  const size_t dot = Source.find_last_of('.');
-  const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash)
-                               ? Source.substr(0, dot)
-                               : Source;
-  return stem + Extension;
 }
 
 // Installs the dispatcher and the notice printer for one CLI run. Error boxes
@@ -103,6 +87,11 @@ class TCliConverter : public TAVConverter {
 int RunConversion(TCliConverter& converter, TQueueDispatcher& dispatcher);
 
 int Convert(const TCliArguments& A) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(A.Source, ec)) {
+    fprintf(stderr, "quillbrook-convert: %s is a folder: convert it with --output-dir DIR\n", A.Source.c_str());
+    return kExitFailed;
+  }
   TCliSession session;
   TAVProfileList catalogue;
   LoadCatalogue(catalogue);
@@ -112,27 +101,15 @@ int Convert(const TCliArguments& A) {
     return kExitUsage;
   }
 
-  // The wizard's order: range and filters, thread count, profile; then the extra options.
   TCliConverter converter;
-  TAVConvertOptions& o = converter.ConvertOptions();
-  o.SetRecordingTime(INT64_MAX);
-  if (A.Start) o.SetStartTime(static_cast<int64_t>(*A.Start * kMicro));
-  if (A.End) o.SetRecordingTime(static_cast<int64_t>((*A.End - A.Start.value_or(0.0)) * kMicro));
-  if (A.Filters) o.FilterOptions().SetVideoFilters(*A.Filters);
-  o.SetInputFormat("");
-  o.SetThreadCount(A.Threads ? *A.Threads : ProcessorCount());
   try {
-    profile->ApplyProfile(converter);
+    PrepareConverter(A, *profile, converter);
   } catch (const std::exception& e) {
     fprintf(stderr, "%s\n", e.what());
     return kExitFailed;
   }
-  for (const std::string& kv : A.Options) {
-    const size_t eq = kv.find('=');
-    o.SetAdvancedOption(kv.substr(0, eq), kv.substr(eq + 1));
-  }
   converter.InputFiles().Add(A.Source);
-  converter.OutputFiles().Add(A.Target.empty() ? DefaultTarget(A.Source, profile->Extension()) : A.Target);
+  converter.OutputFiles().Add(A.Target.empty() ? ReplaceExtension(A.Source, profile->Extension()) : A.Target);
 
   return RunConversion(converter, session.Dispatcher);
 }
@@ -145,11 +122,7 @@ int RunConversion(TCliConverter& converter, TQueueDispatcher& dispatcher) {
   converter.OnStopped = [&stopped](TAVConverter*) { stopped = true; };
   converter.OnLog = [](TAVConverter*, int, const std::string& Text) { fputs(Text.c_str(), stderr); };
 
-  struct sigaction sa {};
-  sa.sa_handler = OnInterrupt;
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
-
+  CatchInterrupts();
   converter.Convert();
   bool stopRequested = false;
   while (RunningConverterThreads() > 0) {
@@ -212,7 +185,11 @@ int main(int argc, char** argv) {
       rc = kExitOk;
       break;
     case TCliArguments::TMode::Convert:
-      rc = parsed->Settings.empty() ? Convert(*parsed) : ConvertSettings(*parsed);
+      if (!parsed->OutputDir.empty()) {
+        CatchInterrupts();
+        rc = RunBatch(*parsed, gInterrupted);
+      }
+      else rc = parsed->Settings.empty() ? Convert(*parsed) : ConvertSettings(*parsed);
       break;
     case TCliArguments::TMode::Probe:
       rc = RunProbeCommand(parsed->Source, stdout, stderr);
