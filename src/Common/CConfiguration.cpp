@@ -1,5 +1,8 @@
 #include "Common/CConfiguration.h"
 
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -24,7 +27,9 @@ const TPersistentClass& PerformanceClass() {
   using P = TPerformanceOptions;
   static const TPersistentClass c{"TPerformanceOptions",
                                   {IntProperty("ThreadCount", &P::ThreadCount, &P::SetThreadCount),
-                                   IntProperty("ThreadPrority", &P::ThreadPrority, &P::SetThreadPrority)}};
+                                   IntProperty("ThreadPrority", &P::ThreadPrority, &P::SetThreadPrority),
+                                   // Written only when set, so a file without it reads as automatic.
+                                   IntProperty("ConcurrentTasks", &P::ConcurrentTasks, &P::SetConcurrentTasks, 0)}};
   return c;
 }
 
@@ -47,6 +52,11 @@ std::string HomeFolder() {
 }
 
 }  // namespace
+
+int32_t TPerformanceOptions::BatchLimit() const {
+  if (FConcurrentTasks > 0) return FConcurrentTasks;
+  return std::max<int32_t>(1, ProcessorCount() / 2);
+}
 
 int NiceValueOfPriority(int Level) {
   if (Level < 0 || Level >= static_cast<int>(kNiceValues.size())) Level = kNormalPriority;

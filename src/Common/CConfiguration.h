@@ -9,14 +9,21 @@ class TPerformanceOptions {
   void SetThreadCount(int32_t Value) { FThreadCount = Value; }
   int32_t ThreadPrority() const { return FThreadPrority; }
   void SetThreadPrority(int32_t Value) { FThreadPrority = Value; }
+  // Tasks of batches converting at once; 0: automatic (BatchLimit).
+  int32_t ConcurrentTasks() const { return FConcurrentTasks; }
+  void SetConcurrentTasks(int32_t Value) { FConcurrentTasks = Value; }
+  // ConcurrentTasks, or half the processors when automatic; at least 1.
+  int32_t BatchLimit() const;
   void Assign(const TPerformanceOptions& S) {
     FThreadCount = S.FThreadCount;
     FThreadPrority = S.FThreadPrority;
+    FConcurrentTasks = S.FConcurrentTasks;
   }
 
  private:
   int32_t FThreadCount = 0;     // 0: one codec thread per processor
   int32_t FThreadPrority = 2;   // process priority level 0..5
+  int32_t FConcurrentTasks = 0;
 };
 
 class TAVConfiguration {

@@ -39,7 +39,7 @@ QWidget* GeneralPage(QLineEdit*& Folder, QToolButton*& Browse) {
   return page;
 }
 
-QWidget* PerformancePage(QSlider*& Priority, QComboBox*& Threads) {
+QWidget* PerformancePage(QSlider*& Priority, QComboBox*& Threads, QComboBox*& Concurrent) {
   auto* page = new QWidget;
   auto* grid = new QGridLayout(page);
   grid->addWidget(new QLabel(QStringLiteral("Thread Priority")), 0, 0, 1, 3);
@@ -57,7 +57,14 @@ QWidget* PerformancePage(QSlider*& Priority, QComboBox*& Threads) {
   Threads->addItem(QStringLiteral("Automatic(use all CPU(s))"));
   for (int n = 1; n <= kMaxThreadCount; ++n) Threads->addItem(QString::number(n));
   grid->addWidget(Threads, 3, 0, 1, 3);
-  grid->setRowStretch(4, 1);
+  grid->addWidget(new QLabel(QStringLiteral("Concurrent Conversions")), 4, 0, 1, 3);
+  Concurrent = new QComboBox;
+  Concurrent->setObjectName(QStringLiteral("cbConcurrentTasks"));
+  Concurrent->setToolTip(QStringLiteral("How many files of a batch convert at once"));
+  Concurrent->addItem(QStringLiteral("Automatic(half the CPU(s))"));
+  for (int n = 1; n <= kMaxConcurrentTasks; ++n) Concurrent->addItem(QString::number(n));
+  grid->addWidget(Concurrent, 5, 0, 1, 3);
+  grid->setRowStretch(6, 1);
   return page;
 }
 
@@ -77,10 +84,11 @@ TFormOptions::TFormOptions(QWidget* Parent) : TFixedDialog(Parent) {
   pgSettings = new QStackedWidget;
   pgSettings->setMinimumWidth(kPageWidth);
   pgSettings->addWidget(GeneralPage(edtOutputFolder, browse));
-  pgSettings->addWidget(PerformancePage(barPriority, cbThreadCount));
+  pgSettings->addWidget(PerformancePage(barPriority, cbThreadCount, cbConcurrentTasks));
   barPriority->setValue(kInitialPriority);
   barPriorityChange(kInitialPriority);
   cbThreadCount->setCurrentIndex(0);
+  cbConcurrentTasks->setCurrentIndex(0);
 
   auto* buttons = new QDialogButtonBox;
   QPushButton* ok = buttons->addButton(QStringLiteral("Ok"), QDialogButtonBox::AcceptRole);
@@ -115,6 +123,13 @@ void TFormOptions::SetThreadCount(int Value) {
   cbThreadCount->setCurrentIndex(Value);
 }
 
+int TFormOptions::ConcurrentTasks() const { return cbConcurrentTasks->currentIndex(); }
+
+void TFormOptions::SetConcurrentTasks(int Value) {
+  // A value the list cannot show (a hand-edited file) is shown as automatic.
+  cbConcurrentTasks->setCurrentIndex(Value >= 0 && Value <= kMaxConcurrentTasks ? Value : 0);
+}
+
 int TFormOptions::ThreadPriority() const { return barPriority->value(); }
 void TFormOptions::SetThreadPriority(int Value) { barPriority->setValue(Value); }
 QString TFormOptions::OutputFolder() const { return edtOutputFolder->text(); }
@@ -138,10 +153,12 @@ bool ExecuteOptions(TAVConfiguration& Configuration, QWidget* Parent) {
   TPerformanceOptions& performance = Configuration.PerformanceOptions();
   form.SetThreadCount(performance.ThreadCount());
   form.SetThreadPriority(performance.ThreadPrority());
+  form.SetConcurrentTasks(performance.ConcurrentTasks());
   form.SetOutputFolder(QString::fromStdString(Configuration.OutputFolder()));
   if (form.exec() != QDialog::Accepted) return false;
   performance.SetThreadCount(form.ThreadCount());
   performance.SetThreadPrority(form.ThreadPriority());
+  performance.SetConcurrentTasks(form.ConcurrentTasks());
   Configuration.SetOutputFolder(form.OutputFolder().toStdString());
   Configuration.Save();
   return true;

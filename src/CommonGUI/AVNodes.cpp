@@ -9,6 +9,7 @@
 #include "Common/DateTime.h"
 #include "Common/Errors.h"
 #include "Common/SameFile.h"
+#include "Common/MainThreadDispatcher.h"
 #include "Converter/avlib.h"
 
 namespace fs = std::filesystem;
@@ -170,7 +171,11 @@ bool TConvertingNode::AnyRunning() const {
   return std::any_of(FTasks.begin(), FTasks.end(), [](const auto& t) { return t->Status() == stRunning; });
 }
 
-TAVTask* TConvertingNode::NewConversion(std::unique_ptr<TConversionSettings> ASettings) {
+TConvertingNode::TConvertingNode() = default;
+
+TConvertingNode::~TConvertingNode() { *FAlive = false; }
+
+TAVTask* TConvertingNode::AddTask(std::unique_ptr<TConversionSettings> ASettings) {
   const int32_t category = ASettings->CategoryId;
   auto owned = std::make_unique<TConvertingTask>(std::move(ASettings), FListView);
   TAVTask* task = owned.get();
@@ -178,9 +183,69 @@ TAVTask* TConvertingNode::NewConversion(std::unique_ptr<TConversionSettings> ASe
   FTasks.push_back(std::move(owned));
   task->SetCategory(this);
   task->SetCategoryId(category);
+  return task;
+}
+
+TAVTask* TConvertingNode::NewConversion(std::unique_ptr<TConversionSettings> ASettings) {
+  TAVTask* task = AddTask(std::move(ASettings));
   task->Start();
   if (TaskModel().Store) TaskModel().Store->NewDbTask(*task);
   return task;
+}
+
+std::vector<TAVTask*> TConvertingNode::NewBatch(std::vector<std::unique_ptr<TConversionSettings>> ASettings) {
+  std::vector<TAVTask*> tasks;
+  for (auto& settings : ASettings) {
+    // A mirrored tree's folders exist before any of its files is written; a
+    // folder that cannot be made shows as the conversion's own failure.
+    std::error_code ec;
+    const fs::path folder = fs::path(settings->TargetFile).parent_path();
+    if (!folder.empty()) fs::create_directories(folder, ec);
+    TAVTask* task = AddTask(std::move(settings));
+    task->SetBatch(true);
+    task->SetStatus(stWaiting);
+    // Stored while waiting: after a restart it comes back as interrupted.
+    if (TaskModel().Store) TaskModel().Store->NewDbTask(*task);
+    tasks.push_back(task);
+  }
+  StartWaiting();
+  return tasks;
+}
+
+void TConvertingNode::RefreshTaskRow(TAVTask& Task) {
+  if (FTreeView && FNode && FTreeView->IsRowSelected(FNode)) RefreshRow(Task.Node());
+}
+
+void TConvertingNode::StartWaiting() {
+  const int limit = std::max(1, TaskModel().BatchLimit());
+  int converting = static_cast<int>(std::count_if(FTasks.begin(), FTasks.end(), [](const auto& t) {
+    return t->Batch() && (t->Status() == stRunning || t->Status() == stPaused);
+  }));
+  // Start may finish a task at once (a captured one); take the waiting tasks first.
+  std::vector<TAVTask*> waiting;
+  for (auto& t : FTasks)
+    if (t->Status() == stWaiting) waiting.push_back(t.get());
+  for (TAVTask* task : waiting) {
+    if (converting >= limit) break;
+    task->Start();
+    RefreshTaskRow(*task);
+    ++converting;
+  }
+}
+
+void TConvertingNode::ScheduleStartWaiting() {
+  if (FStartScheduled) return;
+  FStartScheduled = true;
+  MainThread().Post([this, alive = FAlive] {
+    if (!*alive) return;
+    FStartScheduled = false;
+    StartWaiting();
+  });
+}
+
+bool TConvertingNode::AnyRunningOrWaiting() const {
+  return std::any_of(FTasks.begin(), FTasks.end(),
+                     [](const auto& t) { return t->Status() == stRunning || t->Status() == stWaiting; });
 }
 
 TCategoryMenu* TConvertedNode::GetPopupMenu() {
@@ -237,7 +302,7 @@ bool TAVTask::ConvertedIsValid() const {
 }
 
 int TAVTask::GetImageIndex() const {
-  QB_ASSERT("AVNodes", FStatus >= stRunning && FStatus <= stFinished);
+  QB_ASSERT("AVNodes", FStatus >= stRunning && FStatus <= stWaiting);
   return static_cast<int>(FStatus);
 }
 
@@ -286,7 +351,7 @@ std::string TConvertingTask::GetCaption(int ColumnIndex) const {
       case 3: return SizeCaption(c.TargetFileSize());
       case 4: return GetTargetProfileText();
       case 5: return DurationCaption(c.Duration());
-      case 6: return std::to_string(c.Progress()) + "%";
+      case 6: return FStatus == stWaiting ? kWaitingCaption : std::to_string(c.Progress()) + "%";
       case 7: return BitrateCaption(c.Bitrate());
       case 8: return TAVConverter::GetTimeString(c.GetLeftTime());
       case 9: return TAVConverter::GetTimeString(c.GetUsedTime());

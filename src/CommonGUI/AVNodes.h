@@ -17,7 +17,9 @@ class TAVTask;
 class TConvertingNode;
 class TConvertedNode;
 
-enum TAVTaskStatus { stRunning = 0, stPaused = 1, stError = 2, stFinished = 3 };
+// stWaiting: a task of a batch that waits for a free place (see
+// TConvertingNode::StartWaiting); it has no converter job yet.
+enum TAVTaskStatus { stRunning = 0, stPaused = 1, stError = 2, stFinished = 3, stWaiting = 4 };
 
 // The task database operations the model needs (the persistence layer provides them).
 class TTaskStore {
@@ -44,6 +46,8 @@ struct TTaskModelEnvironment {
   // A task's conversion ended (Failed: with an error); before the task is
   // filed or destroyed. Main thread.
   std::function<void(const TAVTask& Task, bool Failed)> TaskEnded;
+  // How many tasks of batches may convert at once (at least 1).
+  std::function<int()> BatchLimit = [] { return 1; };
 };
 TTaskModelEnvironment& TaskModel();
 
@@ -104,14 +108,35 @@ class TConvertingNode : public TNodeObject {
   std::string GetCaption(int) const override { return kCaption; }
   int GetImageIndex() const override { return 0; }
   void LoadTaskList(TTaskListView& AList) override;
+  TConvertingNode();
+  ~TConvertingNode() override;
   // Creates, shows, starts and stores a task for ASettings.
   TAVTask* NewConversion(std::unique_ptr<TConversionSettings> ASettings);
+  // Creates, shows and stores one waiting task per settings record, in order,
+  // then starts as many as the batch limit allows.
+  std::vector<TAVTask*> NewBatch(std::vector<std::unique_ptr<TConversionSettings>> ASettings);
+  // Starts waiting tasks, in list order, while fewer tasks of batches than
+  // TaskModel().BatchLimit() run or are paused. Tasks added one at a time
+  // neither wait nor count.
+  void StartWaiting();
+  // StartWaiting once the pending events have been handled, so that stopping
+  // several tasks in one go stops them all before any waiting one starts.
+  void ScheduleStartWaiting();
   bool Loaded() const { return FLoaded; }
   // True when some task of this category is running.
   bool AnyRunning() const;
+  // True when some task of this category is running or waits to run.
+  bool AnyRunningOrWaiting() const;
 
  private:
+  // Appends a task for ASettings to the list (and the shown rows).
+  TAVTask* AddTask(std::unique_ptr<TConversionSettings> ASettings);
+  void RefreshTaskRow(TAVTask& Task);
+
   bool FLoaded = false;
+  bool FStartScheduled = false;
+  // Lets a scheduled StartWaiting find out that the node is gone.
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 class TConvertedNode : public TNodeObject {
@@ -154,6 +179,9 @@ class TAVTask : public TNodeObject {
   void SetLog(const std::vector<std::string>& Value) { FLog = Value; }
   TNodeObject* Category() const { return FCategory; }
   void SetCategory(TNodeObject* Value) { FCategory = Value; }
+  // Added as part of a batch: counts against the batch limit.
+  bool Batch() const { return FBatch; }
+  void SetBatch(bool Value) { FBatch = Value; }
 
   std::string GetTargetProfileText() const { return FSettings->Profile; }
   bool CanOpenSource() const;
@@ -193,6 +221,7 @@ class TAVTask : public TNodeObject {
   std::vector<std::string> FLog;
   TNodeObject* FCategory = nullptr;
   std::optional<int64_t> FLastProgressRepaint;  // TaskModel().Clock of the last one; none since Start
+  bool FBatch = false;
 
  private:
   std::shared_ptr<TPendingLog> FPending;
@@ -232,3 +261,5 @@ std::string FileNameOnly(const std::string& Path);
 std::string TrimLogLine(const std::string& Text);
 
 constexpr int kMaxLogLines = 50;  // kept before a new line is added
+// The progress column of a task that waits for a free place.
+inline constexpr const char* kWaitingCaption = "等待中";

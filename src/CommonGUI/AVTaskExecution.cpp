@@ -30,9 +30,13 @@ void TConvertingTask::Resume() {
 }
 
 void TConvertingTask::Stop() {
+  const bool wasConverting = FStatus == stRunning || FStatus == stPaused;
   TAVTask::Stop();
   FConverter->Stop();
   if (FCategory) RefreshView();  // as for a pause
+  // A batch task that stops frees its place for a waiting one.
+  if (wasConverting && FBatch)
+    if (auto* node = dynamic_cast<TConvertingNode*>(FCategory)) node->ScheduleStartWaiting();
   if (FSettings->IsCaptured) ConverterComplete();
 }
 
@@ -109,7 +113,10 @@ void TAVTask::ConverterComplete() {
     TNodeObject::AddNodeToView(shown, *this);
   }
   auto* node = dynamic_cast<TConvertingNode*>(converting);
-  const bool powerOff = TaskModel().ShutdownWhenDone() && node && !node->AnyRunning();
+  // A finished task frees its place: the next waiting tasks start, and the
+  // computer stays on while any are left.
+  if (node) node->StartWaiting();
+  const bool powerOff = TaskModel().ShutdownWhenDone() && node && !node->AnyRunningOrWaiting();
   self.reset();  // the task is destroyed unless it moved to its category; `this` may be gone now
   if (powerOff && TaskModel().PowerOff) TaskModel().PowerOff();
 }

@@ -48,6 +48,7 @@ TdmGlobal::TdmGlobal(TAVConfiguration& Configuration, QObject* Parent)
   TaskModel().CategoryMenu = pmCategory;
   TaskModel().ShutdownWhenDone = [this] { return FConfiguration.ShutdownWhenDone(); };
   TaskModel().PowerOff = PowerOffComputer;
+  TaskModel().BatchLimit = [this] { return FConfiguration.PerformanceOptions().BatchLimit(); };
   Guarded([this] { DataModuleCreate(); });
   UpdateActions();
   OnIdle(this, [this] { UpdateActions(); });
@@ -58,6 +59,7 @@ TdmGlobal::~TdmGlobal() {
   TaskModel().CategoryMenu = nullptr;
   TaskModel().ShutdownWhenDone = [] { return false; };
   TaskModel().PowerOff = nullptr;
+  TaskModel().BatchLimit = [] { return 1; };
   if (gModule == this) gModule = nullptr;
 }
 

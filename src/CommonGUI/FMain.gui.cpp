@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QMenuBar>
 #include <QMimeData>
@@ -330,8 +331,9 @@ bool TFormMain::lvTasksDragEnter(QDragEnterEvent* Event) {
 }
 
 bool TFormMain::lvTasksDragOver(QDragMoveEvent* Event) {
-  // One file opens the wizard; several (or none) cannot be added at once.
-  if (FDraggedFiles.size() != 1) {
+  // One file opens the wizard with it; several files or folders open it with
+  // all of them (a batch); a drag without local files is refused.
+  if (FDraggedFiles.isEmpty()) {
     Event->ignore();
     return true;
   }
@@ -341,18 +343,30 @@ bool TFormMain::lvTasksDragOver(QDragMoveEvent* Event) {
 }
 
 bool TFormMain::lvTasksDrop(QDropEvent* Event) {
-  if (FDraggedFiles.size() != 1) {
+  if (FDraggedFiles.isEmpty()) {
     Event->ignore();
     return true;
   }
   if (Event->possibleActions() & Qt::LinkAction) Event->setDropAction(Qt::LinkAction);
   Event->accept();
-  const QString file = FDraggedFiles.first();
+  const QStringList files = FDraggedFiles;
   FDraggedFiles.clear();
   // The wizard is modal: run it after the drop has been answered, so the
   // dragging program is not kept waiting.
   QMetaObject::invokeMethod(
-      this, [this, file] { Guarded([&] { AddConversion(file); }); }, Qt::QueuedConnection);
+      this,
+      [this, files] {
+        Guarded([&] {
+          if (files.size() == 1 && !QFileInfo(files.first()).isDir()) {
+            AddConversion(files.first());
+            return;
+          }
+          std::vector<std::string> paths;
+          for (const QString& f : files) paths.push_back(f.toStdString());
+          FHost.AddConversions(paths);
+        });
+      },
+      Qt::QueuedConnection);
   return true;
 }
 

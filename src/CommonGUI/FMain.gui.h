@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <string>
+#include <vector>
 
 #include "CommonGUI/FMainRules.h"
 
@@ -25,6 +26,9 @@ class TFormMainHost : public TTaskListState {
   // Runs the wizard with FileName preset (empty for none) and hands the
   // settings it returns to the converting category; cancelling does nothing.
   virtual void AddConversion(const std::string& FileName) = 0;
+  // Runs the wizard with several files or folders (folders are walked for
+  // files the probe accepts); the tasks it returns are added as a batch.
+  virtual void AddConversions(const std::vector<std::string>& Paths) = 0;
   // Resume, Start and Pause of the current task; Stop of every selected task
   // that is running or paused.
   virtual void ResumeCurrentTask() = 0;

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-bool IsStoppable(TAVTaskStatus Status) { return Status == stRunning || Status == stPaused; }
+bool IsStoppable(TAVTaskStatus Status) { return Status == stRunning || Status == stPaused || Status == stWaiting; }
 
 bool CanStartTask(const TTaskListState& Tasks) {
   const std::optional<TAVTaskStatus> status = Tasks.CurrentTaskStatus();
-  return status == stPaused || status == stError;
+  return status == stPaused || status == stError || status == stWaiting;
 }
 
 bool CanPauseTask(const TTaskListState& Tasks) {

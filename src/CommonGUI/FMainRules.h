@@ -17,12 +17,14 @@ class TTaskListState {
   virtual std::vector<TAVTaskStatus> SelectedTaskStatuses() const = 0;
 };
 
-// A task that "停止" (and the delete dialog) stop instead of deleting.
+// A task that "停止" (and the delete dialog) stop instead of deleting: running,
+// paused, or waiting in a batch (stopped, it no longer starts by itself).
 bool IsStoppable(TAVTaskStatus Status);
 
-// "开始转换": the current task is paused (resume) or stopped (start again).
+// "开始转换": the current task is paused (resume), stopped (start again) or
+// waiting in a batch (start it now).
 bool CanStartTask(const TTaskListState& Tasks);
 // "暂停": the current task is running.
 bool CanPauseTask(const TTaskListState& Tasks);
-// "停止": some selected task is running or paused, whatever the focused one is.
+// "停止": some selected task is running, paused or waiting, whatever the focused one is.
 bool CanStopTasks(const TTaskListState& Tasks);

@@ -12,6 +12,7 @@
 #include "CommonGUI/FInfoFrame.gui.h"
 #include "CommonGUI/FListFrame.gui.h"
 #include "CommonGUI/TaskListModel.gui.h"
+#include "Wizard/FNewConversion.gui.h"
 
 TMainWindowViews::TMainWindowViews(TdmGlobal& Module, TConversionWizard Wizard)
     : FModule(Module), FWizard(std::move(Wizard)) {}
@@ -53,9 +54,15 @@ void TMainWindowViews::LoadViews(TFormMain& Form) {
 }
 
 void TMainWindowViews::AddConversion(const std::string& FileName) {
+  AddConversions(FileName.empty() ? std::vector<std::string>() : std::vector<std::string>{FileName});
+}
+
+void TMainWindowViews::AddConversions(const std::vector<std::string>& Paths) {
   if (!FWizard || !FExplorer || !FExplorer->ConvertingNode()) return;
-  std::unique_ptr<TConversionSettings> settings = FWizard(FileName);
-  if (settings) FExplorer->ConvertingNode()->NewConversion(std::move(settings));
+  TNewConversions added = FWizard(Paths);
+  TConvertingNode& converting = *FExplorer->ConvertingNode();
+  if (added.Batch) converting.NewBatch(std::move(added.Settings));
+  else if (!added.Settings.empty() && added.Settings.front()) converting.NewConversion(std::move(added.Settings.front()));
 }
 
 void TMainWindowViews::ResumeCurrentTask() {

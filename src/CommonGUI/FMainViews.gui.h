@@ -10,12 +10,14 @@
 
 class TConversionSettings;
 class TdmGlobal;
+struct TNewConversions;
 class TFrameExplorer;
 class TFrameInfo;
 class TFrameList;
 
-// Runs the conversion wizard with a preset source file; nullptr when cancelled.
-using TConversionWizard = std::function<std::unique_ptr<TConversionSettings>(const std::string& FileName)>;
+// Runs the conversion wizard with preset sources (none, one file, or several
+// files and folders); nothing when cancelled.
+using TConversionWizard = std::function<TNewConversions(const std::vector<std::string>& Paths)>;
 
 class TMainWindowViews : public TFormMainHost {
  public:
@@ -29,6 +31,7 @@ class TMainWindowViews : public TFormMainHost {
   // TFormMainHost.
   void LoadViews(TFormMain& Form) override;
   void AddConversion(const std::string& FileName) override;
+  void AddConversions(const std::vector<std::string>& Paths) override;
   void ResumeCurrentTask() override;
   void StartCurrentTask() override;
   void PauseCurrentTask() override;

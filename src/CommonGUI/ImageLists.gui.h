@@ -23,7 +23,7 @@ inline constexpr int kToolbarImageSize = 48;
 // Tree images, 16 x 16: 0 converting category, 1 category of converted files.
 inline constexpr int kTreeImageCount = 2;
 // Task images, 16 x 16, by status: 0 running, 1 paused, 2 stopped or error, 3 finished.
-inline constexpr int kTaskImageCount = 4;
+inline constexpr int kTaskImageCount = 5;  // running, paused, stopped, finished, waiting
 inline constexpr int kSmallImageSize = 16;
 
 // The image at Index; an index outside the list is an assertion failure.

@@ -81,6 +81,9 @@ class TAVConverter {
   void Resume();
   void Stop();
 
+  // Main thread: true from Convert until the job's worker has ended.
+  bool Busy() const { return FJobRunning && FJobRunning->load(); }
+
   int64_t GetUsedTime() const;
   int64_t GetLeftTime() const;
   // "%d:%d:%d" hours (unbounded), minutes, seconds.

@@ -36,6 +36,7 @@ void TAVProbe::Open() {
   if (avformat_find_stream_info(raw, nullptr) < 0) throw Exception("Can not find stream information");
   HasVideo = false;
   HasAudio = false;
+  Duration = raw->duration > 0 ? static_cast<double>(raw->duration) / AV_TIME_BASE : 0.0;
   for (unsigned i = 0; i < raw->nb_streams; ++i) {
     AVStream* st = raw->streams[i];
     // A cover picture of an audio file is no video.
@@ -73,5 +74,16 @@ void TAVProbe::OpenStream(AVStream* Stream, ff::CodecContextPtr& Decoder) {
     AudioChannelCount = c->ch_layout.nb_channels;
     const int bits = av_get_bits_per_sample(par->codec_id);
     AudioBitrate = bits ? AudioRate * AudioChannelCount * bits : static_cast<int32_t>(par->bit_rate ? par->bit_rate : c->bit_rate);
+  }
+}
+
+bool ProbeAccepts(const std::string& FileName) {
+  try {
+    TAVProbe probe;
+    probe.SetFileName(FileName);
+    probe.SetActive(true);
+    return probe.Active() && (probe.HasVideo || probe.HasAudio);
+  } catch (const std::exception&) {
+    return false;
   }
 }

@@ -30,6 +30,7 @@ class TAVProbe {
   int32_t AudioBitrate = 0;
   int32_t VideoBitrate = 0;
   double VideoFps = 0.0;
+  double Duration = 0.0;  // seconds, 0 when the container does not say
 
  private:
   void Open();
@@ -42,3 +43,7 @@ class TAVProbe {
   ff::CodecContextPtr FVideoDecoder;
   ff::CodecContextPtr FAudioDecoder;
 };
+
+// True when the probe opens FileName and finds a video or an audio stream:
+// what the wizard accepts as a source. Main thread.
+bool ProbeAccepts(const std::string& FileName);

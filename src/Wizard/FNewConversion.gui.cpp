@@ -20,6 +20,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "Common/CConfiguration.h"
 #include "Common/CConversionSettings.h"
@@ -183,6 +184,7 @@ QWidget* TFormNewConversion::CreateSourcePage() {
   profileRow->setLayout(profile);
   profile->setContentsMargins(0, 0, 0, 0);
   addRow("添加文件:", edtSource, btnBrowseSource);
+  grid->addWidget(CreateSourceList(), row++, 1, 1, 2);
   addRow("设置分类(可忽略)", FCategoryEdit);
   addRow("输出配置:", profileRow);
   addRow("保存目录:", edtTarget, btnBrowseTarget);
@@ -316,9 +318,16 @@ bool TFormNewConversion::AcceptBrowsedSource(const QString& FileName) {
 }
 
 void TFormNewConversion::btnBrowseSourceClick() {
-  const QString name = QFileDialog::getOpenFileName(this, QString(), edtSource->text(),
-                                                    QtFileFilter(QString::fromUtf8(kSourceFileFilter)));
-  if (!name.isEmpty()) AcceptBrowsedSource(name);
+  // Several files may be chosen at once: they make a batch.
+  const QStringList names = QFileDialog::getOpenFileNames(this, QString(), FBatch ? QString() : edtSource->text(),
+                                                          QtFileFilter(QString::fromUtf8(kSourceFileFilter)));
+  if (names.size() == 1) {
+    AcceptBrowsedSource(names.first());
+  } else if (names.size() > 1) {
+    std::vector<std::string> paths;
+    for (const QString& n : names) paths.push_back(n.toStdString());
+    SetSourceFiles(paths);
+  }
 }
 
 void TFormNewConversion::btnBrowseTargetClick() {
@@ -326,25 +335,27 @@ void TFormNewConversion::btnBrowseTargetClick() {
   if (!name.isEmpty()) edtTarget->setText(name);
 }
 
+void TFormNewConversion::PreviewSource(const QString& Source) {
+  if (avPreview->Active()) avPreview->SetActive(false);
+  avPreview->SetInputFile(Source);
+  avPreview->SetActive(true);
+  FRange.SelStart = 0;
+  FRange.SelEnd = 0;
+  lblDuration->setText(QLatin1String(kZeroTime));
+  if (avPreview->Active()) {
+    const double duration = avPreview->Duration();
+    lblDuration->setText(QString::fromStdString(DurationCaption(duration)));
+    const QSignalBlocker quiet(tbRange);  // sizing the bar is no move
+    tbRange->setMaximum(static_cast<int>(duration * kMillisecondsPerSecond));
+  }
+}
+
 void TFormNewConversion::edtSourceChange() {
+  if (FBatch) return;  // the field shows the batch's summary
   const QString source = edtSource->text();
   const bool exists = FileExists(source);
-  if (exists) {
-    if (avPreview->Active()) avPreview->SetActive(false);
-    avPreview->SetInputFile(source);
-    avPreview->SetActive(true);
-    FRange.SelStart = 0;
-    FRange.SelEnd = 0;
-    lblDuration->setText(QLatin1String(kZeroTime));
-    if (avPreview->Active()) {
-      const double duration = avPreview->Duration();
-      lblDuration->setText(QString::fromStdString(DurationCaption(duration)));
-      const QSignalBlocker quiet(tbRange);  // sizing the bar is no move
-      tbRange->setMaximum(static_cast<int>(duration * kMillisecondsPerSecond));
-    }
-  } else {
-    avPreview->SetActive(false);
-  }
+  if (exists) PreviewSource(source);
+  else avPreview->SetActive(false);
   if (exists && Profile()) ProposeTarget(ReplaceExtension(source.toStdString(), Profile()->Extension()));
 }
 
@@ -354,6 +365,11 @@ void TFormNewConversion::ProposeTarget(const std::string& Candidate) {
 }
 
 void TFormNewConversion::CategoryEditChange() {
+  if (FBatch) {
+    FBatchFolder = FCategoryEdit->CategoryPath();
+    UpdateBatchTargets();
+    return;
+  }
   ProposeTarget(RerootTarget(FCategoryEdit->CategoryPath(), edtTarget->text().toStdString()));
 }
 
@@ -408,7 +424,8 @@ void TFormNewConversion::cbProfilesChange() {
                                  ? QStringLiteral("CRF %1").arg(video->VideoQuality)
                                  : QString::number(video->VideoBitrate));
   }
-  if (!edtTarget->text().trimmed().isEmpty())
+  if (FBatch) UpdateBatchTargets();
+  else if (!edtTarget->text().trimmed().isEmpty())
     ProposeTarget(ReplaceExtension(edtTarget->text().toStdString(), profile->Extension()));
 }
 
@@ -452,6 +469,7 @@ void TFormNewConversion::btnSetEndClick() {
 // ---- enabling and finishing ----
 
 bool TFormNewConversion::CanFinish() const {
+  if (FBatch) return !FBatchSources.empty() && Profile() != nullptr;
   return FileExists(edtSource->text()) && !edtTarget->text().trimmed().isEmpty() && Profile() != nullptr;
 }
 
@@ -461,8 +479,9 @@ void TFormNewConversion::UpdateControls() {
   btnFinish->setEnabled(CurrentPage() == 1 || canFinish);
   const bool active = avPreview->Active();
   tbRange->setEnabled(active);
-  btnSetStart->setEnabled(active);
-  btnSetEnd->setEnabled(active);
+  // A batch converts whole files: the bar only moves the preview.
+  btnSetStart->setEnabled(active && !FBatch);
+  btnSetEnd->setEnabled(active && !FBatch);
   const bool selected = lvFilters->currentRow() >= 0 && !lvFilters->selectedItems().isEmpty();
   btnEditFilter->setEnabled(selected);
   btnDeleteFilter->setEnabled(selected);
@@ -480,7 +499,7 @@ void TFormNewConversion::ApplyProfileToOptions() {
 void TFormNewConversion::Finish() {
   // The 300 ms rules may lag behind a quick click.
   if (CurrentPage() == 0 && !CanFinish()) return;
-  if (NamesSameFile(edtTarget->text().toStdString(), edtSource->text().toStdString())) {
+  if (!FBatch && NamesSameFile(edtTarget->text().toStdString(), edtSource->text().toStdString())) {
     ShowErrorMessage(kTargetIsSourceMessage);
     return;
   }
@@ -500,14 +519,28 @@ std::unique_ptr<TConversionSettings> TFormNewConversion::GetConversionSettings()
   return settings;
 }
 
-std::unique_ptr<TConversionSettings> ExecuteNewConversion(const std::string& FileName, QWidget* Parent) {
+namespace {
+
+// Runs the wizard over the data module's catalogue and database; Preset
+// fills its sources before it shows.
+TNewConversions RunWizard(QWidget* Parent, const std::function<void(TFormNewConversion&)>& Preset) {
   TdmGlobal* module = dmGlobal();
   QB_ASSERT("FNewConversion", module);
   std::unique_ptr<TDatabaseCategorySource> categories;
   if (module->Database()) categories = std::make_unique<TDatabaseCategorySource>(*module->Database());
   TFormNewConversion wizard(module->profileList, categories.get(), module->Configuration(), module->ProfilesFileName(),
                             Parent);
-  wizard.SetSourceFile(QString::fromStdString(FileName));
-  if (wizard.exec() != QDialog::Accepted) return nullptr;
-  return wizard.GetConversionSettings();
+  Preset(wizard);
+  if (wizard.exec() != QDialog::Accepted) return {};
+  return wizard.GetNewConversions();
+}
+
+}  // namespace
+
+TNewConversions ExecuteNewConversions(const std::vector<std::string>& Paths, QWidget* Parent) {
+  return RunWizard(Parent, [&](TFormNewConversion& W) {
+    std::error_code ec;
+    if (Paths.size() == 1 && !fs::is_directory(Paths.front(), ec)) W.SetSourceFile(QString::fromStdString(Paths.front()));
+    else if (!Paths.empty()) W.SetSourceFiles(Paths);
+  });
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Common/BatchSources.h"
 #include "Converter/AVConverter.h"
 #include "Wizard/WizardRules.h"
 
@@ -22,6 +23,7 @@ class QSlider;
 class QStackedWidget;
 class QTimer;
 class QToolButton;
+class QTreeWidget;
 class TAVConfiguration;
 class TAVFilter;
 class TAVPreview;
@@ -37,6 +39,13 @@ inline constexpr const char* kSourceFileFilter =
     "Audio Files (*.wav;*.mp3)|*.wav;*.mp3|Picture Files(*.bmp;*.jpg)|*.bmp;*.jpg|All Files(*.*)|*.*";
 // How often the buttons follow the fields.
 inline constexpr int kWizardUpdateMs = 300;
+
+// What the wizard hands back: one settings record for a single file (its task
+// starts at once), or one per file of a batch (the tasks take turns).
+struct TNewConversions {
+  std::vector<std::unique_ptr<TConversionSettings>> Settings;
+  bool Batch = false;
+};
 
 class TFormNewConversion : public QDialog {
   Q_OBJECT
@@ -56,6 +65,21 @@ class TFormNewConversion : public QDialog {
   // field keeps its name. True when accepted.
   bool AcceptBrowsedSource(const QString& FileName);
   QString TargetFile() const;
+
+  // Several sources: files, and folders walked for the files the probe
+  // accepts (the others are skipped and counted). The wizard then lists the
+  // files, previews the selected one, converts whole files (no trim range)
+  // and derives one target per file (see BatchTargets). One file named by
+  // itself stays the single-file wizard.
+  void SetSourceFiles(const std::vector<std::string>& Paths);
+  bool IsBatch() const { return FBatch; }
+  const std::vector<TBatchSource>& BatchSources() const { return FBatchSources; }
+  const std::vector<std::string>& BatchTargetFiles() const { return FBatchTargets; }
+  int SkippedCount() const { return FSkipped; }
+  // One settings record per file of the batch, in list order.
+  std::vector<std::unique_ptr<TConversionSettings>> GetBatchSettings() const;
+  // The single record, or the batch's records.
+  TNewConversions GetNewConversions() const;
 
   // The source exists, the target is not blank and a profile is chosen.
   bool CanFinish() const;
@@ -79,6 +103,8 @@ class TFormNewConversion : public QDialog {
   QLabel* lblTitle;
   QLineEdit* edtSource;
   QToolButton* btnBrowseSource;
+  QTreeWidget* lvSources;  // the files of a batch: name, duration, size, target
+  QLabel* lblSkipped;
   TVirtualTreeEdit* FCategoryEdit;
   QComboBox* cbCategories;
   QComboBox* cbProfiles;
@@ -135,6 +161,12 @@ class TFormNewConversion : public QDialog {
   void DeleteFilter();
   void Finish();
   void ApplyProfileToOptions();
+  // Batch: the list and the targets follow the profile and the category.
+  QWidget* CreateSourceList();
+  void UpdateBatchTargets();
+  void lvSourcesChange();
+  // Opens Source in the preview and sizes the track bar to it.
+  void PreviewSource(const QString& Source);
 
   TAVProfileList& FCatalogue;
   const TAVConfiguration& FConfiguration;
@@ -146,9 +178,16 @@ class TFormNewConversion : public QDialog {
   std::vector<TAVProfile*> FProfiles;
   // The descriptor of each entry of lvFilters, in list order.
   std::vector<std::unique_ptr<TAVFilter>> FFilters;
+  // Batch: the files, their targets (kept in step with the list rows), the
+  // re-rooted folder (empty: next to each source) and the skipped count.
+  bool FBatch = false;
+  std::vector<TBatchSource> FBatchSources;
+  std::vector<std::string> FBatchTargets;
+  std::string FBatchFolder;
+  int FSkipped = 0;
 };
 
-// Runs the wizard with FileName preset in the source field (empty for none)
-// over the data module's catalogue and database; the settings when it was
-// finished, nullptr when cancelled.
-std::unique_ptr<TConversionSettings> ExecuteNewConversion(const std::string& FileName, QWidget* Parent = nullptr);
+// Runs the wizard over the data module's catalogue and database with Paths
+// preset: none, one file in the source field (not probed), or several files
+// and folders as a batch. What it returns when finished; nothing when cancelled.
+TNewConversions ExecuteNewConversions(const std::vector<std::string>& Paths, QWidget* Parent = nullptr);

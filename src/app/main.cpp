@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
     TdmGlobal module(Configuration());
     TTaskNotifier notifier;
     TFormMain* window = nullptr;
-    TMainWindowViews views(module, [&window](const std::string& FileName) {
-      return ExecuteNewConversion(FileName, window);
+    TMainWindowViews views(module, [&window](const std::vector<std::string>& Paths) {
+      return ExecuteNewConversions(Paths, window);
     });
     TFormMain form(views, Configuration());
     window = &form;

@@ -6,6 +6,7 @@ const char* const kCliUsage =
     "usage: quillbrook-convert --list-profiles\n"
     "       quillbrook-convert --probe FILE\n"
     "       quillbrook-convert [OPTIONS] SOURCE [TARGET]\n"
+    "       quillbrook-convert [OPTIONS] SOURCE... --output-dir DIR [--jobs N]\n"
     "  --profile DESCRIPTION   catalogue profile (default: what the wizard preselects)\n"
     "  --start SEC --end SEC   trim range\n"
     "  --filters TEXT          filter-chain text\n"
@@ -13,9 +14,22 @@ const char* const kCliUsage =
     "  --threads N             codec threads (default: processor count)\n"
     "  --settings FILE.xml     run a stored conversion settings document\n"
     "  --no-user-profiles      only the built-in profiles, not the user's Profiles.ini\n"
+    "  --output-dir DIR        convert every SOURCE (folders walked, tree mirrored) into DIR\n"
+    "  --jobs N                conversions at a time with --output-dir (default 1)\n"
     "  --help, -h              this text\n";
 
 namespace {
+
+constexpr long kMaxCount = 64;  // largest --threads and --jobs
+
+// A whole number from 1 to kMaxCount.
+bool ParseCount(const std::string& Text, int& Value) {
+  char* end = nullptr;
+  const long n = std::strtol(Text.c_str(), &end, 10);
+  if (Text.empty() || *end != '\0' || n < 1 || n > kMaxCount) return false;
+  Value = static_cast<int>(n);
+  return true;
+}
 
 bool ParseSeconds(const std::string& Text, double& Value) {
   char* end = nullptr;
@@ -69,15 +83,26 @@ std::optional<TCliArguments> ParseCliArguments(const std::vector<std::string>& A
       a.Options.push_back(v);
     } else if (arg == "--threads") {
       if (!value(v)) return std::nullopt;
-      char* end = nullptr;
-      long n = std::strtol(v.c_str(), &end, 10);
-      if (v.empty() || *end != '\0' || n < 1 || n > 64) {
+      int n = 0;
+      if (!ParseCount(v, n)) {
         Error = "--threads needs a number from 1 to 64: " + v;
         return std::nullopt;
       }
-      a.Threads = static_cast<int>(n);
+      a.Threads = n;
     } else if (arg == "--no-user-profiles") {
       a.UserProfiles = false;
+    } else if (arg == "--jobs") {
+      if (!value(v)) return std::nullopt;
+      if (!ParseCount(v, a.Jobs)) {
+        Error = "--jobs needs a number from 1 to 64: " + v;
+        return std::nullopt;
+      }
+    } else if (arg == "--output-dir") {
+      if (!value(a.OutputDir)) return std::nullopt;
+      if (a.OutputDir.empty()) {
+        Error = "--output-dir needs a folder";
+        return std::nullopt;
+      }
     } else if (arg == "--settings") {
       if (!value(a.Settings)) return std::nullopt;
     } else if (arg.size() > 1 && arg[0] == '-' && arg != "-") {
@@ -92,8 +117,15 @@ std::optional<TCliArguments> ParseCliArguments(const std::vector<std::string>& A
       Error = "no source file given";
       return std::nullopt;
     }
-    if (positional.size() > 2) {
-      Error = "too many file names";
+    if (!a.OutputDir.empty()) {
+      if (!a.Settings.empty()) {
+        Error = "--settings runs one stored conversion, not a batch";
+        return std::nullopt;
+      }
+      a.Sources = positional;
+      positional.clear();
+    } else if (positional.size() > 2) {
+      Error = "too many file names (several sources need --output-dir)";
       return std::nullopt;
     }
     if (!positional.empty()) a.Source = positional[0];

@@ -17,6 +17,10 @@ struct TCliArguments {
   std::optional<int> Threads;
   std::string Settings;             // stored conversion settings document
   bool UserProfiles = true;         // the user's "Profiles.ini" replaces the built-in catalogue
+  // Batch: every file and folder named, converted into OutputDir (tree mirrored).
+  std::vector<std::string> Sources;
+  std::string OutputDir;            // empty: one SOURCE [TARGET]
+  int Jobs = 1;                     // conversions at a time in a batch
 };
 
 // Parses argv; on a usage error returns nullopt and sets Error.

@@ -18,6 +18,14 @@ int64_t NowMs() {
 }
 }  // namespace
 
+std::string ProgressFigures(const TAVConverter& C) {
+  char line[256];
+  snprintf(line, sizeof line, "progress=%d%% bitrate=%.1fkbit/s size=%.0fKB used=%s left=%s", C.Progress(), C.Bitrate(),
+           static_cast<double>(C.TargetFileSize()) / kBytesPerKilobyte, TAVConverter::GetTimeString(C.GetUsedTime()).c_str(),
+           TAVConverter::GetTimeString(C.GetLeftTime()).c_str());
+  return line;
+}
+
 TProgressDisplay::TProgressDisplay(FILE* Out, bool Terminal) : FOut(Out), FTerminal(Terminal) {}
 
 void TProgressDisplay::Update(const TAVConverter& C, bool Final) {
@@ -36,8 +44,7 @@ void TProgressDisplay::Update(const TAVConverter& C, bool Final) {
             sizeKb, used.c_str(), left.c_str());
     if (Final) fputc('\n', FOut);
   } else {
-    fprintf(FOut, "progress=%d%% bitrate=%.1fkbit/s size=%.0fKB used=%s left=%s\n", percent, C.Bitrate(),
-            sizeKb, used.c_str(), left.c_str());
+    fprintf(FOut, "%s\n", ProgressFigures(C).c_str());
   }
   fflush(FOut);
 }

@@ -4,8 +4,12 @@
 // output lock: the worker draws progress, the main thread the final line).
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 class TAVConverter;
+
+// "progress=45% bitrate=812.4kbit/s size=1200KB used=0:0:3 left=0:0:4".
+std::string ProgressFigures(const TAVConverter& Converter);
 
 class TProgressDisplay {
  public:

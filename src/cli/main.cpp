@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <csignal>
@@ -18,7 +19,9 @@
 #include "Converter/AVProfileStore.h"
 #include "Converter/avlib.h"
 #include "Wizard/WizardRules.h"
+#include "cli/BatchCommand.h"
 #include "cli/CliArguments.h"
+#include "cli/ConversionSetup.h"
 #include "cli/ProbeCommand.h"
 #include "cli/ProgressDisplay.h"
 
@@ -27,18 +30,18 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
-constexpr double kMicro = 1000000.0;
 constexpr int kPumpSliceMs = 100;
 
 std::atomic<bool> gInterrupted{false};
 
 void OnInterrupt(int) { gInterrupted.store(true); }
 
-// The catalogue the GUI offers: the built-in one, replaced by the user's
-// "Profiles.ini" when it exists (unless left out).
-void LoadCatalogue(TAVProfileList& List, bool UserProfiles) {
-  BuildProfileCatalogue(List);
-  if (UserProfiles) LoadUserProfiles(List);
+// Ctrl-C and SIGTERM stop the conversions as the stop button does.
+void CatchInterrupts() {
+  struct sigaction sa {};
+  sa.sa_handler = OnInterrupt;
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
 }
 
 int ListProfiles(bool UserProfiles) {
@@ -55,25 +58,6 @@ int ListProfiles(bool UserProfiles) {
         printf("%s\t%s\t%s%s\n", category.c_str(), p->Description().c_str(), p->Extension().c_str(), mark);
   }
   return kExitOk;
-}
-
-// The profile the wizard preselects: the first of the first category.
-const TAVProfile* FindProfile(const TAVProfileList& List, const std::string& Description) {
-  if (Description.empty()) {
-    if (List.Categories.Empty()) return nullptr;
-    const auto first = List.ProfilesInCategory(List.Categories[0]);
-    return first.empty() ? nullptr : first.front();
-  }
-  for (int c = 0; c < List.Categories.Count(); ++c)
-    for (const TAVProfile* p : List.ProfilesInCategory(List.Categories[c]))
-      if (p->Description() == Description) return p;
-  return nullptr;
-}
-
-// What the wizard proposes: the source path with the profile's extension,
-// numbered ("name (1).ext") when that would be the source itself.
-std::string DefaultTarget(const std::string& Source, const std::string& Extension) {
-  return TargetBesideSource(ReplaceExtension(Source, Extension), Source);
 }
 
 // Installs the dispatcher and the notice printer for one CLI run. Error boxes
@@ -117,6 +101,11 @@ class TCliConverter : public TAVConverter {
 int RunConversion(TCliConverter& converter, THeadlessDispatcher& dispatcher);
 
 int Convert(const TCliArguments& A) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(A.Source, ec)) {
+    fprintf(stderr, "quillbrook-convert: %s is a folder: convert it with --output-dir DIR\n", A.Source.c_str());
+    return kExitFailed;
+  }
   TCliSession session;
   TAVProfileList catalogue;
   try {
@@ -131,27 +120,17 @@ int Convert(const TCliArguments& A) {
     return kExitUsage;
   }
 
-  // The wizard's order: range and filters, thread count, profile; then the extra options.
   TCliConverter converter(session.Dispatcher.OutputLock());
-  TAVConvertOptions& o = converter.ConvertOptions();
-  o.SetRecordingTime(INT64_MAX);
-  if (A.Start) o.SetStartTime(static_cast<int64_t>(*A.Start * kMicro));
-  if (A.End) o.SetRecordingTime(static_cast<int64_t>((*A.End - A.Start.value_or(0.0)) * kMicro));
-  if (A.Filters) o.FilterOptions().SetVideoFilters(*A.Filters);
-  o.SetInputFormat("");
-  o.SetThreadCount(A.Threads ? *A.Threads : ProcessorCount());
   try {
-    profile->ApplyProfile(converter);
+    PrepareConverter(A, *profile, converter);
   } catch (const std::exception& e) {
     fprintf(stderr, "%s\n", e.what());
     return kExitFailed;
   }
-  for (const std::string& kv : A.Options) {
-    const size_t eq = kv.find('=');
-    o.SetAdvancedOption(kv.substr(0, eq), kv.substr(eq + 1));
-  }
   converter.InputFiles().Add(A.Source);
-  converter.OutputFiles().Add(A.Target.empty() ? DefaultTarget(A.Source, profile->Extension()) : A.Target);
+  // What the wizard proposes: numbered ("name (1).ext") when it would be the source itself.
+  converter.OutputFiles().Add(A.Target.empty() ? TargetBesideSource(ReplaceExtension(A.Source, profile->Extension()), A.Source)
+                                              : A.Target);
 
   return RunConversion(converter, session.Dispatcher);
 }
@@ -170,11 +149,7 @@ int RunConversion(TCliConverter& converter, THeadlessDispatcher& dispatcher) {
     fputs(Text.c_str(), stderr);
   };
 
-  struct sigaction sa {};
-  sa.sa_handler = OnInterrupt;
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
-
+  CatchInterrupts();
   converter.Convert();
   bool stopRequested = false;
   while (RunningConverterThreads() > 0) {
@@ -242,7 +217,11 @@ int main(int argc, char** argv) {
       rc = kExitOk;
       break;
     case TCliArguments::TMode::Convert:
-      rc = parsed->Settings.empty() ? Convert(*parsed) : ConvertSettings(*parsed);
+      if (!parsed->OutputDir.empty()) {
+        CatchInterrupts();
+        rc = RunBatch(*parsed, gInterrupted);
+      }
+      else rc = parsed->Settings.empty() ? Convert(*parsed) : ConvertSettings(*parsed);
       break;
     case TCliArguments::TMode::Probe:
       rc = RunProbeCommand(parsed->Source, stdout, stderr);

@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -62,6 +63,20 @@ TEST_F(ConfigurationFile, SavedValuesReadBack) {
   EXPECT_TRUE(back.ShutdownWhenDone());
   EXPECT_EQ(back.PerformanceOptions().ThreadCount(), 4);
   EXPECT_EQ(back.OutputFolder(), "/srv/转换 <out>");
+}
+
+TEST_F(ConfigurationFile, ConcurrentTasksAreStoredOnlyWhenChosen) {
+  TAVConfiguration c;
+  // Automatic: half the processors, at least one.
+  EXPECT_EQ(c.PerformanceOptions().BatchLimit(), std::max(1, ProcessorCount() / 2));
+  c.PerformanceOptions().SetConcurrentTasks(3);
+  c.Save();
+  EXPECT_NE(ReadAll(TAVConfiguration::GetConfigFile())
+                .find("<ThreadPrority>2</ThreadPrority>\r\n      <ConcurrentTasks>3</ConcurrentTasks>\r\n"),
+            std::string::npos);
+  TAVConfiguration back;
+  back.Load();
+  EXPECT_EQ(back.PerformanceOptions().BatchLimit(), 3);
 }
 
 TEST_F(ConfigurationFile, BadAndPartialFiles) {

@@ -105,6 +105,24 @@ TEST_F(OptionsDialogTest, OkStoresTheChosenValuesAndSavesTheConfiguration) {
   EXPECT_EQ(ConfigFile(), ExpectedConfig(0, 2, "/srv/converted"));
 }
 
+TEST_F(OptionsDialogTest, ConcurrentConversionsAreStoredInTheConfiguration) {
+  TAVConfiguration config;
+  config.PerformanceOptions().SetConcurrentTasks(3);
+  QString shown;
+  gui::OnModal([&](QWidget* Modal) {
+    auto* concurrent = Modal->findChild<QComboBox*>("cbConcurrentTasks");
+    shown = concurrent->currentText();
+    EXPECT_EQ(concurrent->count(), 33);
+    EXPECT_EQ(concurrent->itemText(0), "Automatic(half the CPU(s))");
+    concurrent->setCurrentIndex(5);
+    QTest::mouseClick(Modal->findChild<QPushButton*>("btnOk"), Qt::LeftButton);
+  });
+  EXPECT_TRUE(ExecuteOptions(config));
+  EXPECT_EQ(shown, "3");
+  EXPECT_EQ(config.PerformanceOptions().BatchLimit(), 5);
+  EXPECT_TRUE(ConfigFile().contains("      <ConcurrentTasks>5</ConcurrentTasks>\r\n    </PerformanceOptions>"));
+}
+
 TEST_F(OptionsDialogTest, CancelChangesNothing) {
   TAVConfiguration config;
   config.PerformanceOptions().SetThreadCount(7);

@@ -29,6 +29,7 @@
 #include "CommonGUI/FMain.gui.h"
 #include "CommonGUI/GuiTestSupport.h"
 #include "CommonGUI/ImageLists.gui.h"
+#include "support/Fixtures.h"
 
 namespace {
 
@@ -338,7 +339,7 @@ TDragResult Drag(TFormMain& Form, QMimeData* Data, Qt::DropActions Offered) {
   return {enter.isAccepted(), move.isAccepted(), drop.isAccepted(), drop.dropAction()};
 }
 
-TEST_F(FormMainTest, DroppingOneFileOpensTheWizardWithItAndSeveralAreRefused) {
+TEST_F(FormMainTest, DroppingOneFileOpensTheWizardWithItAndSeveralMakeABatch) {
   TFormMain form(Host, Config);
   form.show();
   Host.Calls.clear();
@@ -351,7 +352,10 @@ TEST_F(FormMainTest, DroppingOneFileOpensTheWizardWithItAndSeveralAreRefused) {
   EXPECT_TRUE(copy.EnterAccepted && copy.DropAccepted);
 
   TDragResult two = Drag(form, Files({"/media/a.avi", "/media/b.avi"}), all);
-  EXPECT_FALSE(two.EnterAccepted || two.MoveAccepted || two.DropAccepted);
+  EXPECT_TRUE(two.EnterAccepted && two.MoveAccepted && two.DropAccepted);
+  // One folder is a batch too.
+  const std::string folder = fixtures::TempDir("drop_folder");
+  EXPECT_TRUE(Drag(form, Files({QString::fromStdString(folder)}), all).DropAccepted);
   auto text = new QMimeData;
   text->setText("not a file");
   TDragResult none = Drag(form, text, all);
@@ -360,7 +364,8 @@ TEST_F(FormMainTest, DroppingOneFileOpensTheWizardWithItAndSeveralAreRefused) {
   // The wizard runs once the drop has been answered.
   EXPECT_TRUE(Host.Calls.empty());
   gui::WaitIdle();
-  EXPECT_EQ(Host.Calls, (std::vector<std::string>{"add:/media/clip one.avi", "add:/media/b.mp4"}));
+  EXPECT_EQ(Host.Calls, (std::vector<std::string>{"add:/media/clip one.avi", "add:/media/b.mp4",
+                                                  "batch:/media/a.avi|/media/b.avi", "batch:" + folder}));
 }
 
 TEST(ApplicationErrorDisplay, AppendsAFullStopAfterCharactersAboveIt) {

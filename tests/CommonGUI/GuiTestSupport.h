@@ -16,6 +16,7 @@
 #include "CommonGUI/DModule.gui.h"
 #include "CommonGUI/FMain.gui.h"
 #include "CommonGUI/FMainViews.gui.h"
+#include "Wizard/FNewConversion.gui.h"
 #include "CommonGUI/SharedDialogs.gui.h"
 
 // Readable failure messages for Qt strings.
@@ -52,6 +53,11 @@ class TRecordingHost : public TFormMainHost {
   std::vector<TAVTaskStatus> SelectedTaskStatuses() const override { return Selected; }
   void LoadViews(TFormMain&) override;
   void AddConversion(const std::string& FileName) override { Calls.push_back("add:" + FileName); }
+  void AddConversions(const std::vector<std::string>& Paths) override {
+    std::string call = "batch:";
+    for (const std::string& p : Paths) call += (call.size() > 6 ? "|" : "") + p;
+    Calls.push_back(call);
+  }
   void ResumeCurrentTask() override { Calls.push_back("resume"); }
   void StartCurrentTask() override;
   void PauseCurrentTask() override { Calls.push_back("pause"); }
@@ -99,6 +105,16 @@ class TRunningApp {
   std::unique_ptr<TFormMain> Form;
   int PowerOffs = 0;
 };
+
+// A wizard that hands back one settings record (or none) for the first
+// preset file, as the single-file wizard does.
+inline TConversionWizard SingleWizard(std::function<std::unique_ptr<TConversionSettings>(const std::string&)> Wizard) {
+  return [Wizard = std::move(Wizard)](const std::vector<std::string>& Paths) {
+    TNewConversions out;
+    if (auto settings = Wizard(Paths.empty() ? std::string() : Paths.front())) out.Settings.push_back(std::move(settings));
+    return out;
+  };
+}
 
 // Runs the event loop until Done or TimeoutMs pass; true when Done.
 bool WaitUntil(const std::function<bool()>& Done, int TimeoutMs = 120000);

@@ -526,10 +526,10 @@ TEST_F(TaskViewsTest, TheLogPageClearsTheShownTasksLogUntilItLeavesTheList) {
 TEST_F(TaskViewsTest, AConversionFromTheWizardRunsShowsProgressAndMovesToItsCategory) {
   const std::string target = Dir + "/wizard.avi";
   std::vector<std::string> presets;
-  Start([&](const std::string& FileName) {
+  Start(gui::SingleWizard([&](const std::string& FileName) {
     presets.push_back(FileName);
     return FileName.empty() ? nullptr : Settings(fixtures::Clip640x480(4.0), target);
-  });
+  }));
   // Cancelling the wizard adds nothing.
   App->Form->actNewConversion->trigger();
   EXPECT_EQ(List().Model().rowCount(), 0);
@@ -576,7 +576,7 @@ TEST_F(TaskViewsTest, ExitLeavesARunningConversionInterruptedForTheNextStart) {
 }
 
 TEST_F(TaskViewsTest, ShutdownWhenDoneAsksForPowerOffAfterTheLastConversion) {
-  Start([&](const std::string&) { return Settings(fixtures::Clip640x480(2.0), Dir + "/last.avi"); });
+  Start(gui::SingleWizard([&](const std::string&) { return Settings(fixtures::Clip640x480(2.0), Dir + "/last.avi"); }));
   App->Form->actShutdownWhenDone->trigger();
   App->Form->actNewConversion->trigger();
   ASSERT_TRUE(gui::WaitUntil([&] { return List().Model().rowCount() == 0; }));

@@ -548,7 +548,7 @@ TEST(WizardEndToEnd, ARangeAndTwoFiltersReachTheFinishedFile) {
       fixtures::Media("solid_e2e.avi", "-f lavfi -i color=c=0x204080:size=320x240:rate=25:duration=5 -c:v mpeg4 -q:v 2");
   auto dialogs = InstallFilterDialogs();
   harness::ErrorRecorder errors;
-  gui::TRunningApp app([](const std::string& FileName) { return ExecuteNewConversion(FileName); });
+  gui::TRunningApp app([](const std::vector<std::string>& Paths) { return ExecuteNewConversions(Paths); });
   std::string target;
   {
     gui::TNextModal drive([&](QWidget* Modal) {

@@ -185,6 +185,15 @@ void AppIcon(QPainter& P) {
   P.drawPath(Polygon({{16, 26}, {26, 28}, {19, 36}}));
 }
 
+// An hourglass: waiting for its turn.
+void Hourglass(QPainter& P) {
+  Outlined(P, Circle(24, 24, 20), QColor(0x8a, 0x8f, 0x98));
+  P.setPen(QPen(Qt::white, 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  P.setBrush(Qt::white);
+  P.drawPath(Polygon({{15, 12}, {33, 12}, {24, 24}}));
+  P.drawPath(Polygon({{24, 24}, {33, 36}, {15, 36}}));
+}
+
 TDraw WithBadge(void (*Base)(QPainter&)) {
   return [Base](QPainter& P) {
     Base(P);
@@ -192,7 +201,7 @@ TDraw WithBadge(void (*Base)(QPainter&)) {
   };
 }
 
-// Indexes follow the image lists: toolbar 0..10, tree 0..1, task 0..3.
+// Indexes follow the image lists: toolbar 0..10, tree 0..1, task 0..4.
 std::vector<TImage> Images() {
   return {
       {"toolbar0.png", kToolbarSize, WithBadge(Document)},  // new conversion
@@ -212,6 +221,7 @@ std::vector<TImage> Images() {
       {"task1.png", kSmallSize, Pause},                     // paused
       {"task2.png", kSmallSize, Cross},                     // stopped or error
       {"task3.png", kSmallSize, Check},                     // finished
+      {"task4.png", kSmallSize, Hourglass},                 // waiting in a batch
   };
 }
 

@@ -37,3 +37,5 @@ bool Save(QWidget& Widget, const QString& Folder, const char* Name);
 // The main window with tasks, the delete dialog and both wizard pages, with
 // Clip as the source of every conversion.
 bool SaveTaskWindows(const QString& Folder, TAVConfiguration& Configuration, const QString& Clip);
+// The batch wizard and the task list with waiting tasks, every file a link to Clip.
+bool SaveBatchWindows(const QString& Folder, TAVConfiguration& Configuration, const QString& Clip);

@@ -146,6 +146,7 @@ int main(int argc, char** argv) {
   // A neutral folder, so the pictures do not show the building account.
   configuration.SetOutputFolder("/home/user/Conversion");
   bool ok = SaveTaskWindows(folder, configuration, QString::fromLocal8Bit(argv[2]));
+  ok = SaveBatchWindows(folder, configuration, QString::fromLocal8Bit(argv[2])) && ok;
 
   TFormOptions options;
   options.SetOutputFolder(QString::fromStdString(configuration.OutputFolder()));

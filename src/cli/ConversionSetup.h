@@ -1,0 +1,20 @@
+#pragma once
+// What the CLI's conversions share: the catalogue, the profile look-up and
+// the options prepared in the wizard's order. Main thread.
+#include <string>
+
+#include "cli/CliArguments.h"
+
+class TAVConverter;
+class TAVProfile;
+class TAVProfileList;
+
+// The catalogue the GUI offers: the built-in one, replaced by the user's
+// "Profiles.ini" when it exists (unless UserProfiles is false).
+void LoadCatalogue(TAVProfileList& List, bool UserProfiles);
+// The profile named Description among those the wizard offers; empty: the one
+// the wizard preselects (the first of the first category). nullptr when none.
+const TAVProfile* FindProfile(const TAVProfileList& List, const std::string& Description);
+// The wizard's order: range and filters, thread count, profile; then the
+// extra options. Raises what the profile raises.
+void PrepareConverter(const TCliArguments& A, const TAVProfile& Profile, TAVConverter& Converter);
