@@ -390,8 +390,8 @@ int TConvertJob::ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Pac
       if (TrimPicture(Ist, Index)) {
         // The graph gets the picture's own timestamp, unrounded, on the source's time line.
         const int64_t shift = av_rescale_q(FGraphShift, AV_TIME_BASE_Q, tb);
-        frame->pts = best != AV_NOPTS_VALUE && Ist.Pts == decoded ? best + shift
-                                                                   : av_rescale_q(Ist.Pts + FGraphShift, AV_TIME_BASE_Q, tb);
+        const bool own = best != AV_NOPTS_VALUE && Ist.Pts == decoded;  // not moved to the start
+        frame->pts = own ? best + shift : av_rescale_q(Ist.Pts + FGraphShift, AV_TIME_BASE_Q, tb);
         HandleVideoFrame(Ist, Index, frame.get());
       }
     }

@@ -129,6 +129,7 @@ void TConvertJob::FindCopyOrigin(TInputFile& File, int VideoStream) {
     ff::PacketPtr pkt = ff::MakePacket();
     const int ret = av_read_frame(ic, pkt.get());
     if (ret == AVERROR(EAGAIN)) {
+      if (FConverter.State() == csStopped) break;  // a stalled pipe must not hold a stop
       std::this_thread::sleep_for(kTryAgainWait);
       continue;
     }

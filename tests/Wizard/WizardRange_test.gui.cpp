@@ -1,6 +1,8 @@
 // A range chosen on the wizard's preview: the finished file begins with the
 // picture the preview showed at the start, decoded on from the key frame
 // before it (checked against the ffmpeg CLI's decode of the output).
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSlider>
 #include <QTest>
 
