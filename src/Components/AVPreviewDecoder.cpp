@@ -58,7 +58,8 @@ bool TAVPreviewDecoder::OpenFile() {
       avcodec_open2(pCodecCtx.get(), codec, nullptr) < 0)
     return false;
   pFrame = ff::MakeFrame();
-  if (!pFrame) return false;
+  pLater = ff::MakeFrame();
+  if (!pFrame || !pLater) return false;
   FWidth = pCodecCtx->width;
   FHeight = pCodecCtx->height;
   FUpright = UprightOf(raw->streams[videoStream]);
@@ -74,33 +75,54 @@ bool TAVPreviewDecoder::OpenFile() {
 void TAVPreviewDecoder::DecodeFrame() {
   const int64_t target = Ftimestamp + FStartTime;
   Ftimestamp = target;
-  if (target != 0) {
+  // Right after opening the input stands at its beginning; any other time is
+  // reached from the key frame at or before it.
+  if (target != 0 || FShown) {
     if (av_seek_frame(ic.get(), -1, target, AVSEEK_FLAG_BACKWARD) < 0)
       ShowErrorMessage(Format("could not seek to position %0.3f", static_cast<double>(target) / kMicro));
     else
       avcodec_flush_buffers(pCodecCtx.get());
   }
+  const AVStream* st = ic->streams[videoStream];
+  const AVRational rate = st->avg_frame_rate.num ? st->avg_frame_rate : st->r_frame_rate;
+  // The picture on screen at the target: decoding goes on past those that end before it.
+  auto endsBeforeTarget = [&](const AVFrame* F) {
+    const int64_t pts = F->best_effort_timestamp;
+    if (pts == AV_NOPTS_VALUE) return false;
+    const int64_t duration = F->pkt_duration > 0 ? av_rescale_q(F->pkt_duration, st->time_base, AV_TIME_BASE_Q)
+                             : rate.num         ? av_rescale_q(1, av_inv_q(rate), AV_TIME_BASE_Q)
+                                                : 0;
+    return av_rescale_q(pts, st->time_base, AV_TIME_BASE_Q) + duration <= target;
+  };
+  bool held = false;  // pFrame holds a decoded picture
+  // Takes every picture the decoder has ready; true once pFrame is the one at the target.
+  auto receive = [&] {
+    for (;;) {
+      ff::FramePtr& into = held ? pLater : pFrame;
+      if (avcodec_receive_frame(pCodecCtx.get(), into.get()) < 0) return false;
+      if (held) std::swap(pFrame, pLater);
+      av_frame_unref(pLater.get());
+      held = true;
+      if (!endsBeforeTarget(pFrame.get())) return true;
+    }
+  };
   ff::PacketPtr pkt = ff::MakePacket();
   bool got = false;
-  bool draining = false;
   while (!got) {
-    if (!draining) {
-      if (av_read_frame(ic.get(), pkt.get()) < 0) {
-        draining = true;  // end of file: the decoder may still hold a picture
-        avcodec_send_packet(pCodecCtx.get(), nullptr);
-      } else if (pkt->stream_index != videoStream) {
-        av_packet_unref(pkt.get());
-        continue;
-      } else {
-        avcodec_send_packet(pCodecCtx.get(), pkt.get());
-        av_packet_unref(pkt.get());
-      }
+    if (av_read_frame(ic.get(), pkt.get()) < 0) {
+      // End of file: the decoder may still hold pictures; else the last one is shown.
+      avcodec_send_packet(pCodecCtx.get(), nullptr);
+      receive();
+      if (!held) return;  // nothing decoded: keep the last picture
+      break;
     }
-    const int r = avcodec_receive_frame(pCodecCtx.get(), pFrame.get());
-    if (r == 0) got = true;
-    else if (r == AVERROR_EOF || (draining && r != AVERROR(EAGAIN))) return;  // keep the last picture
-    else if (draining) return;
+    if (pkt->stream_index == videoStream) {
+      avcodec_send_packet(pCodecCtx.get(), pkt.get());
+      got = receive();
+    }
+    av_packet_unref(pkt.get());
   }
+  FShown = true;
   if (pFrame->width != FWidth || pFrame->height != FHeight) {
     av_frame_unref(pFrame.get());
     return;
@@ -139,7 +161,9 @@ void TAVPreviewDecoder::SetTimestamp(double Seconds) {
 void TAVPreviewDecoder::CloseFile() {
   pSwsCtx.reset();
   pFrame.reset();
+  pLater.reset();
   pCodecCtx.reset();
+  FShown = false;
   ic.reset();
   videoStream = -1;
   FActive = false;

@@ -1,6 +1,7 @@
 #pragma once
 // The decoding core of the preview control: one still frame of a video file
-// at a chosen time. Main thread. Errors are shown with ShowErrorMessage, never raised.
+// at a chosen time, the picture on screen at that time (the one a trim
+// starting there begins with). Main thread. Errors are shown with ShowErrorMessage, never raised.
 //
 // Picture layout: packed 24-bit BGR (blue, green, red bytes), top row first,
 // rows of exactly Width x 3 bytes, upright at the video's own size (turned by
@@ -51,6 +52,8 @@ class TAVPreviewDecoder {
   int videoStream = -1;
   ff::CodecContextPtr pCodecCtx;
   ff::FramePtr pFrame;
+  ff::FramePtr pLater;   // the next decoded picture while looking for the one at the target
+  bool FShown = false;   // a picture was decoded since the input was opened
   ff::SwsPtr pSwsCtx;
   int64_t FStartTime = 0;
   double FDuration = 0.0;

@@ -1,5 +1,6 @@
 #include "Converter/AVConverter.h"
 
+#include <algorithm>
 #include <cmath>
 
 extern "C" {
@@ -43,6 +44,7 @@ TAVConverter::~TAVConverter() {
 void TAVConverter::Convert() {
   FStopRequested.store(false);
   FErrorMsg.clear();  // a restart reports only its own failure; no worker runs yet
+  FFinished.store(false);
   FJobRunning = std::make_shared<std::atomic<bool>>(true);
   TAVConvertThread::Start(this, FJobRunning);
 }
@@ -80,16 +82,21 @@ void TAVConverter::WaitWhilePaused() {
 }
 
 int TAVConverter::Progress() const {
+  if (FFinished.load()) return kPercent;
   const auto& o = *FConvertOptions;
   const double duration = Duration();
   const double converted = ConvertedDuration();
+  // Output runs a little past the span (the last frame, a copy's lead-in): never above 100.
+  auto percent = [](double Value) {
+    return static_cast<int>(std::clamp(std::nearbyint(Value), 0.0, static_cast<double>(kPercent)));
+  };
   if (o.StartTime() <= 0 && duration * kMicro <= static_cast<double>(o.RecordingTime())) {
-    if (duration > 0) return static_cast<int>(std::nearbyint(converted / duration * kPercent));
+    if (duration > 0) return percent(converted / duration * kPercent);
     return 0;
   }
   const int64_t whole = static_cast<int64_t>(std::nearbyint(duration * kMicro)) - o.StartTime();
   const int64_t span = std::min(o.RecordingTime(), whole);
-  if (span > 0) return static_cast<int>(std::nearbyint(converted * kPercent * kMicro / span));
+  if (span > 0) return percent(converted * kPercent * kMicro / static_cast<double>(span));
   return 0;
 }
 

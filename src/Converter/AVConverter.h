@@ -130,6 +130,8 @@ class TAVConverter {
   std::atomic<int64_t> FTimerStart{0};
   std::atomic<int64_t> FLastTime{0};
   std::atomic<int64_t> FTargetFileSize{0};
+  // The last job's packet loop ran to its end (not stopped): Progress is 100.
+  std::atomic<bool> FFinished{false};
 
   // Pause wait: the worker sleeps on FStateChanged until the state leaves csPaused.
   std::mutex FPauseLock;  // guards nothing but the wait itself

@@ -85,6 +85,14 @@ void TConvertJob::WriteAudio(TOutputStream& Ost, TInputStream& Ist, const AVFram
   const int count = swr_convert(Ost.Swr.get(), converted, capacity,
                                 const_cast<const uint8_t**>(Frame->extended_data), Frame->nb_samples);
   if (count < 0) throw Exception("av_audio_convert() failed");
+  if (Ost.PrimingLeft > 0 && skip < count) {
+    // The encoder puts its delay before this sound; the samples it covers are
+    // left out, and the stream's time moves past them.
+    const int64_t priming = std::min<int64_t>(Ost.PrimingLeft, count - skip);
+    skip += priming;
+    Ost.PrimingLeft -= priming;
+    Ost.SyncOpts += priming;
+  }
 
   if (silence > 0) {
     ff::FramePtr gap = ff::MakeFrame();

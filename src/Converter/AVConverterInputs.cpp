@@ -1,4 +1,5 @@
 // Job steps 1, 4, 5 and 6: stream maps, forced formats, opening the inputs.
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -18,6 +19,12 @@ namespace {
 constexpr int kProbeSampleRate = 44100;
 constexpr int kProbeChannels = 1;
 constexpr int kNoticeLevel = 16;  // the converter's own notices
+
+// Whether seeking moves in the input rather than reading through it.
+bool CanSeek(const AVFormatContext* Ctx) {
+  if (Ctx->pb) return (Ctx->pb->seekable & AVIO_SEEKABLE_NORMAL) != 0;
+  return Ctx->iformat && Ctx->iformat->read_seek;  // demuxers without a byte stream seek themselves
+}
 
 // Decimal integer of the whole text, as the runtime's StrToInt reads it.
 int StrToInt(const std::string& Text) {
@@ -147,7 +154,10 @@ void TConvertJob::OpenInput(int Index) {
   if (ctx->start_time != AV_NOPTS_VALUE) seekPosition += ctx->start_time;
   FConverter.TempStartTime = FOptions.StartTime();
   if (FConverter.TempStartTime != 0) {
-    av_seek_frame(ctx, -1, seekPosition, AVSEEK_FLAG_BACKWARD);
+    // Land on the key frame at or before the start; what is decoded before
+    // the start is dropped by the packet loop. An input that can't seek (a
+    // pipe) is decoded from its beginning: a seek there would read it away.
+    if (CanSeek(ctx)) file.Seekable = av_seek_frame(ctx, -1, seekPosition, AVSEEK_FLAG_BACKWARD) >= 0;
     FConverter.TempStartTime = 0;
   }
   if (ctx->duration != AV_NOPTS_VALUE)
@@ -228,7 +238,12 @@ void TConvertJob::OpenInput(int Index) {
     FInputStreams.push_back(std::move(ist));
   }
   file.TsOffset = FOptions.InputTSOffset() - (FOptions.CopyTS() ? 0 : seekPosition);
-  file.OffsetFromFirstPacket = FOptions.StartTime() != 0 && !FOptions.CopyTS();
+  file.StreamCount = static_cast<int>(ctx->nb_streams);
+  // The chosen range on the output time line.
+  const int64_t start = seekPosition + file.TsOffset;
+  if (FOptions.StartTime() != 0) file.TrimStart = start;
+  const int64_t recording = FOptions.RecordingTime();
+  if (recording < INT64_MAX - std::max<int64_t>(start, 0)) file.TrimEnd = start + recording;
   FInputFiles.push_back(std::move(file));
 }
 

@@ -13,6 +13,7 @@
 //   AVConverterFinish.cpp   trailers, empty outputs, unfinished targets
 #include <atomic>
 #include <cstdio>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +33,8 @@ struct TStreamMap {
   int SyncStreamIndex = 0;
 };
 
+// Times below marked "output µs" are microseconds after the input's offset
+// was added: the output's own time line (0 is where the output begins).
 struct TInputFile {
   std::unique_ptr<class TWaitingReader> Waiting;  // FIFOs and devices; outlives CustomIO
   ff::IOPtr CustomIO;                // "stream:" inputs, FIFOs and devices; outlives Ctx
@@ -43,9 +46,15 @@ struct TInputFile {
   bool NoPacket = false;             // answered try-again since the last packet
   bool Capture = false;              // records from a device: read errors fail the job
   int FirstStream = 0;               // global index of its first stream
-  // After a start-time seek the offset is taken from the first packet, so the
-  // output begins at the key frame the seek landed on.
-  bool OffsetFromFirstPacket = false;
+  int StreamCount = 0;               // streams known at setup; later ones are ignored
+  bool Seekable = false;             // the start-time seek was made
+  // The chosen range (output µs): what lies before TrimStart or at and after
+  // TrimEnd is not written. TrimStart is INT64_MIN without a start time.
+  int64_t TrimStart = INT64_MIN;
+  int64_t TrimEnd = INT64_MAX;
+  int64_t LeadIn = 0;                // µs of output before the chosen start (stream copy)
+  int64_t ReadTime = INT64_MIN;      // output µs of the latest packet read
+  std::deque<ff::PacketPtr> Pending; // read ahead while looking for a key frame; read first
 };
 
 struct TInputStream {
@@ -93,6 +102,7 @@ struct TOutputStream {
   int SyncIndex = -1;
   int FramesWritten = 0;
   bool EncodingNeeded = false;
+  bool Ended = false;                 // its source reached the end of the chosen range
   int64_t SyncOpts = 0;               // output counter in encoder time base
   std::vector<std::string> BitstreamFilters;
   ff::BsfPtr Bsf;
@@ -110,6 +120,9 @@ struct TOutputStream {
   int SwrInFormat = -1, SwrInRate = 0;
   ff::AudioFifoPtr Fifo;
   bool Resample = false;
+  // Encoder delay still to take from the front of the sound, for containers
+  // that place sound by its amount rather than by timestamps (AVI).
+  int64_t PrimingLeft = 0;
   // two-pass statistics (first pass)
   std::unique_ptr<FILE, FileCloser> LogFile;
 };
@@ -183,9 +196,29 @@ class TConvertJob {
   void PrepareSubtitleEncode(TOutputStream& Ost, TInputStream& Ist);
   void InitBitstreamFilters();
   void CopyChapters(int InputIndex, int OutputIndex);
+  // Stream copy of video can only begin on a key frame: moves the start of
+  // each such input back to the key frame at or before the chosen start.
+  void FindCopyOrigins();
+  void FindCopyOrigin(TInputFile& File, int VideoStream);
   void WriteHeaders();
   // loop
   void RunLoop();
+  // The next packet of File: read ahead ones first. A library read result.
+  int ReadPacket(TInputFile& File, AVPacket* Packet);
+  // Adds the input's offset and scale to the packet's timestamps.
+  void CorrectTimestamps(TInputFile& File, TInputStream& Ist, AVPacket* Packet);
+  double OutputPosition(const TOutputStream& Ost) const;
+  // Output streams made from input stream Index: all past the range's end
+  // (never for subtitles, whose packets may trail).
+  void MarkEnded(int Index);
+  bool AllEnded(int Index) const;
+  // Trim of decoded data; false when nothing of it is kept.
+  bool TrimPicture(TInputStream& Ist, int Index);
+  bool TrimAudio(TInputStream& Ist, int Index, AVFrame* Frame);
+  bool TrimSubtitle(TInputStream& Ist, int Index, AVSubtitle* Sub, int64_t PacketPts);
+  const TInputFile& FileOf(const TInputStream& Ist) const {
+    return FInputFiles[static_cast<size_t>(Ist.FileIndex)];
+  }
   int ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Packet);
   void HandleFrame(TInputStream& Ist, int Index, AVFrame* Frame);
   void HandleVideoFrame(TInputStream& Ist, int Index, AVFrame* Frame);
@@ -234,4 +267,6 @@ class TConvertJob {
   bool FVideoTransposed = false;     // the working picture size is the source's turned a quarter
   std::string FInputError;  // a capture input failed: the job fails after its trailer
   int FRequestedPixFormat = AV_PIX_FMT_NONE;  // the options' pixel format before the inputs opened
+  int64_t FLeadIn = 0;      // µs of output before the chosen start (stream copy from a key frame)
+  int64_t FGraphShift = 0;  // µs from output time to the time pictures have in the filter graphs
 };

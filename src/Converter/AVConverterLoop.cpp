@@ -31,13 +31,62 @@ constexpr int kBitsPerByte = 8;
 
 int64_t ClipS16(int64_t v) { return v < INT16_MIN ? INT16_MIN : v > INT16_MAX ? INT16_MAX : v; }
 
-// Output position of a stream in seconds (its next timestamp in its time base).
-double OutputPosition(const TOutputStream& Ost) {
-  return static_cast<double>(Ost.SyncOpts) * av_q2d(Ost.Enc->time_base.num ? Ost.Enc->time_base
-                                                                           : Ost.St->time_base);
+}  // namespace
+
+double TConvertJob::OutputPosition(const TOutputStream& Ost) const {
+  const double written = static_cast<double>(Ost.SyncOpts) *
+                         av_q2d(Ost.Enc->time_base.num ? Ost.Enc->time_base : Ost.St->time_base);
+  if (Ost.Enc->codec_type != AVMEDIA_TYPE_SUBTITLE) return written;
+  // Subtitles are sparse: the stream is complete up to where its input has been read.
+  const TInputFile& file = FileOf(FInputStreams[static_cast<size_t>(Ost.SourceIndex)]);
+  return file.ReadTime == INT64_MIN ? written
+                                    : std::max(written, static_cast<double>(file.ReadTime) / kMicro);
 }
 
-}  // namespace
+void TConvertJob::MarkEnded(int Index) {
+  for (auto& p : FOutputStreams)
+    if (p->SourceIndex == Index) p->Ended = true;
+}
+
+bool TConvertJob::AllEnded(int Index) const {
+  // A cue is muxed near its time but may come after later pictures: subtitles are always read.
+  if (FInputStreams[static_cast<size_t>(Index)].St->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE) return false;
+  for (const auto& p : FOutputStreams)
+    if (p->SourceIndex == Index && !p->Ended) return false;
+  return true;
+}
+
+int TConvertJob::ReadPacket(TInputFile& File, AVPacket* Packet) {
+  if (File.Pending.empty()) return av_read_frame(File.Ctx.get(), Packet);
+  av_packet_move_ref(Packet, File.Pending.front().get());
+  File.Pending.pop_front();
+  return 0;
+}
+
+void TConvertJob::CorrectTimestamps(TInputFile& File, TInputStream& Ist, AVPacket* Packet) {
+  const AVRational tb = Ist.St->time_base;
+  AVPacket* pkt = Packet;
+  if (pkt->dts != AV_NOPTS_VALUE) pkt->dts += av_rescale_q(File.TsOffset, AV_TIME_BASE_Q, tb);
+  if (pkt->pts != AV_NOPTS_VALUE) pkt->pts += av_rescale_q(File.TsOffset, AV_TIME_BASE_Q, tb);
+  const double scale = File.TsScale[static_cast<size_t>(pkt->stream_index)];
+  if (scale != 0) {
+    if (pkt->dts != AV_NOPTS_VALUE) pkt->dts = std::llround(pkt->dts * scale);
+    if (pkt->pts != AV_NOPTS_VALUE) pkt->pts = std::llround(pkt->pts * scale);
+  }
+  if (pkt->dts != AV_NOPTS_VALUE && Ist.NextPts != AV_NOPTS_VALUE &&
+      (File.Ctx->iformat->flags & AVFMT_TS_DISCONT)) {
+    const int64_t pktTime = av_rescale_q(pkt->dts, tb, AV_TIME_BASE_Q);
+    const int64_t delta = pktTime - Ist.NextPts;
+    if ((std::llabs(delta) > FOptions.DtsDeltaThreshold() * kMicro || pktTime + 1 < Ist.Pts) &&
+        !FOptions.CopyTS()) {
+      File.TsOffset -= delta;
+      pkt->dts -= av_rescale_q(delta, AV_TIME_BASE_Q, tb);
+      if (pkt->pts != AV_NOPTS_VALUE) pkt->pts -= av_rescale_q(delta, AV_TIME_BASE_Q, tb);
+    }
+  }
+  const int64_t t = pkt->dts != AV_NOPTS_VALUE ? pkt->dts : pkt->pts;
+  if (t != AV_NOPTS_VALUE) File.ReadTime = std::max(File.ReadTime, av_rescale_q(t, tb, AV_TIME_BASE_Q));
+}
 
 void TConvertJob::ApplyVolume(AVFrame* Frame) const {
   const int volume = FOptions.AudioOptions().AudioVolume();
@@ -130,23 +179,25 @@ void TConvertJob::RunLoop() {
       break;
     }
     TInputFile* chosen = nullptr;
-    int chosenIndex = -1;
+    bool limitReached = false;
     for (const auto& p : FOutputStreams) {
-      const TOutputStream& ost = *p;
+      TOutputStream& ost = *p;
       if (ost.Cover) continue;
       const TInputStream& ist = FInputStreams[static_cast<size_t>(ost.SourceIndex)];
       TInputFile& file = FInputFiles[static_cast<size_t>(ist.FileIndex)];
-      if (file.NoPacket) continue;
       const double opts = OutputPosition(ost);
+      if (opts * kMicro >= static_cast<double>(file.TrimEnd)) ost.Ended = true;
+      if (ost.Ended) continue;  // the rest of its input lies past the chosen range
+      if (file.NoPacket) continue;
       const double ipts = static_cast<double>(ist.Pts);
       if (!file.EndReached) {
         if (ipts < smallestInput) {
           smallestInput = ipts;
-          if (FOptions.GrabOptions().InputSync()) { chosen = &file; chosenIndex = ist.FileIndex; }
+          if (FOptions.GrabOptions().InputSync()) chosen = &file;
         }
         if (opts < smallestOutput) {
           smallestOutput = opts;
-          if (!FOptions.GrabOptions().InputSync()) { chosen = &file; chosenIndex = ist.FileIndex; }
+          if (!FOptions.GrabOptions().InputSync()) chosen = &file;
         }
       }
       const AVMediaType type = ost.Enc->codec_type;
@@ -155,10 +206,11 @@ void TConvertJob::RunLoop() {
                         : type == AVMEDIA_TYPE_SUBTITLE ? INT32_MAX
                                                         : FOptions.MaxDataFrames();
       if (ost.FramesWritten >= limit) {
-        chosen = nullptr;
+        limitReached = true;
         break;
       }
     }
+    if (limitReached) break;
     if (!chosen) {
       if (tryAgain > 0) {
         for (auto& f : FInputFiles) f.NoPacket = false;
@@ -168,14 +220,13 @@ void TConvertJob::RunLoop() {
       }
       break;
     }
-    c.SetConvertedDuration(smallestOutput);
-    if (static_cast<double>(FOptions.RecordingTime()) / kMicro <= smallestOutput) break;
+    c.SetConvertedDuration(std::max(0.0, smallestOutput - static_cast<double>(FLeadIn) / kMicro));
     if (FOptions.LimitFileSize() != 0 && FOutputFiles[0].Ctx->pb &&
         avio_tell(FOutputFiles[0].Ctx->pb) > FOptions.LimitFileSize())
       break;
 
     AVPacket* pkt = FPacket.get();
-    int ret = av_read_frame(chosen->Ctx.get(), pkt);
+    int ret = ReadPacket(*chosen, pkt);
     if (ret == AVERROR(EAGAIN)) {
       chosen->NoPacket = true;
       ++tryAgain;
@@ -197,52 +248,27 @@ void TConvertJob::RunLoop() {
     for (auto& f : FInputFiles) f.NoPacket = false;
     tryAgain = 0;
 
-    AVFormatContext* ic = chosen->Ctx.get();
-    if (pkt->stream_index >= static_cast<int>(ic->nb_streams) ||
-        FInputStreams[static_cast<size_t>(chosen->FirstStream + pkt->stream_index)].Unmapped) {
+    // Streams that appeared after setup (a program adding a stream mid-file) have no tables.
+    // Packets of streams nobody writes any more are not decoded either.
+    if (pkt->stream_index >= chosen->StreamCount ||
+        FInputStreams[static_cast<size_t>(chosen->FirstStream + pkt->stream_index)].Unmapped ||
+        AllEnded(chosen->FirstStream + pkt->stream_index)) {
       av_packet_unref(pkt);
       continue;
     }
     const int index = chosen->FirstStream + pkt->stream_index;
     TInputStream& ist = FInputStreams[static_cast<size_t>(index)];
-    const AVRational tb = ist.St->time_base;
-    if (chosen->OffsetFromFirstPacket) {
-      const int64_t first = pkt->pts != AV_NOPTS_VALUE && pkt->dts != AV_NOPTS_VALUE ? std::min(pkt->pts, pkt->dts)
-                            : pkt->pts != AV_NOPTS_VALUE ? pkt->pts
-                                                         : pkt->dts;
-      if (first != AV_NOPTS_VALUE) {
-        chosen->TsOffset = FOptions.InputTSOffset() - av_rescale_q(first, tb, AV_TIME_BASE_Q);
-        chosen->OffsetFromFirstPacket = false;
-      }
-    }
-    if (pkt->dts != AV_NOPTS_VALUE) pkt->dts += av_rescale_q(chosen->TsOffset, AV_TIME_BASE_Q, tb);
-    if (pkt->pts != AV_NOPTS_VALUE) pkt->pts += av_rescale_q(chosen->TsOffset, AV_TIME_BASE_Q, tb);
-    const double scale = chosen->TsScale[static_cast<size_t>(pkt->stream_index)];
-    if (scale != 0) {
-      if (pkt->dts != AV_NOPTS_VALUE) pkt->dts = std::llround(pkt->dts * scale);
-      if (pkt->pts != AV_NOPTS_VALUE) pkt->pts = std::llround(pkt->pts * scale);
-    }
-    if (pkt->dts != AV_NOPTS_VALUE && ist.NextPts != AV_NOPTS_VALUE &&
-        (ic->iformat->flags & AVFMT_TS_DISCONT)) {
-      const int64_t pktTime = av_rescale_q(pkt->dts, tb, AV_TIME_BASE_Q);
-      const int64_t delta = pktTime - ist.NextPts;
-      if ((std::llabs(delta) > FOptions.DtsDeltaThreshold() * kMicro || pktTime + 1 < ist.Pts) &&
-          !FOptions.CopyTS()) {
-        chosen->TsOffset -= delta;
-        pkt->dts -= av_rescale_q(delta, AV_TIME_BASE_Q, tb);
-        if (pkt->pts != AV_NOPTS_VALUE) pkt->pts -= av_rescale_q(delta, AV_TIME_BASE_Q, tb);
-      }
-    }
-    (void)chosenIndex;
+    CorrectTimestamps(*chosen, ist, pkt);
     ret = ProcessPacket(ist, index, pkt);
     av_packet_unref(pkt);
     if (ret >= 0) UpdateReport(false);
   }
-
+  const bool stopped = c.State() == csStopped;
   for (size_t i = 0; i < FInputStreams.size(); ++i)
     if (FInputStreams[i].DecodingNeeded) ProcessPacket(FInputStreams[i], static_cast<int>(i), nullptr);
   WriteTrailers(c.State() == csStopped);
   UpdateReport(true);
+  if (!stopped) c.FFinished.store(true);  // Progress reports 100 from here on
   for (auto& ost : FOutputStreams) ost->Graph.reset();
   if (!FInputError.empty()) throw Exception(FInputError);
 }
@@ -276,7 +302,6 @@ void TConvertJob::HandleVideoFrame(TInputStream& Ist, int Index, AVFrame* Frame)
         throw Exception(Format("Input Stream #%d.%d frame size changed to %dx%d, %s", Ist.FileIndex,
                                Ist.StreamIndex, Frame->width, Frame->height,
                                av_get_pix_fmt_name(static_cast<AVPixelFormat>(Frame->format))));
-      Frame->pts = Ist.Pts;
     }
     int pushed;
     {
@@ -286,7 +311,7 @@ void TConvertJob::HandleVideoFrame(TInputStream& Ist, int Index, AVFrame* Frame)
     if (pushed < 0) continue;
     const AVRational graphTb = ost.Graph->OutputTimeBase();
     while (ost.Graph->Pull(pulled.get()) == 0) {
-      if (pulled->pts != AV_NOPTS_VALUE) Ist.Pts = av_rescale_q(pulled->pts, graphTb, AV_TIME_BASE_Q);
+      if (pulled->pts != AV_NOPTS_VALUE) Ist.Pts = av_rescale_q(pulled->pts, graphTb, AV_TIME_BASE_Q) - FGraphShift;
       ost.Enc->sample_aspect_ratio = pulled->sample_aspect_ratio;
       WriteVideo(ost, Ist, pulled.get());
       av_frame_unref(pulled.get());
@@ -335,8 +360,9 @@ int TConvertJob::ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Pac
     if (ret < 0) return -1;
     Ist.Pts = Ist.NextPts;
     if (got) {
-      for (auto& p : FOutputStreams)
-        if (p->SourceIndex == Index && p->EncodingNeeded) WriteSubtitle(*p, Ist, &sub, Packet->pts);
+      if (Packet->pts == AV_NOPTS_VALUE || TrimSubtitle(Ist, Index, &sub, Packet->pts))
+        for (auto& p : FOutputStreams)
+          if (p->SourceIndex == Index && p->EncodingNeeded) WriteSubtitle(*p, Ist, &sub, Packet->pts);
       avsubtitle_free(&sub);
     }
     return 0;
@@ -361,8 +387,10 @@ int TConvertJob::ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Pac
     if (type == AVMEDIA_TYPE_AUDIO) {
       if (frame->sample_rate > 0)
         Ist.NextPts = Ist.Pts + static_cast<int64_t>(AV_TIME_BASE) * frame->nb_samples / frame->sample_rate;
-      ApplyVolume(frame.get());
-      HandleFrame(Ist, Index, frame.get());
+      if (TrimAudio(Ist, Index, frame.get())) {
+        ApplyVolume(frame.get());
+        HandleFrame(Ist, Index, frame.get());
+      }
     } else if (type == AVMEDIA_TYPE_VIDEO) {
       Ist.Quality = frame->quality;
       const AVRational rate = dec->framerate.num ? dec->framerate : Ist.St->r_frame_rate;
@@ -370,7 +398,14 @@ int TConvertJob::ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Pac
                          : rate.num ? av_rescale_q(1 + frame->repeat_pict, av_inv_q(rate), AV_TIME_BASE_Q)
                                     : 0;
       Ist.NextPts = Ist.Pts + duration;
-      HandleVideoFrame(Ist, Index, frame.get());
+      const int64_t decoded = Ist.Pts;
+      if (TrimPicture(Ist, Index)) {
+        // The graph gets the picture's own timestamp, unrounded, on the source's time line.
+        const int64_t shift = av_rescale_q(FGraphShift, AV_TIME_BASE_Q, tb);
+        const bool own = best != AV_NOPTS_VALUE && Ist.Pts == decoded;  // not moved to the start
+        frame->pts = own ? best + shift : av_rescale_q(Ist.Pts + FGraphShift, AV_TIME_BASE_Q, tb);
+        HandleVideoFrame(Ist, Index, frame.get());
+      }
     }
     av_frame_unref(frame.get());
   }

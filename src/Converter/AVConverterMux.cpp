@@ -70,11 +70,27 @@ void TConvertJob::WriteSubtitle(TOutputStream& Ost, TInputStream& Ist, AVSubtitl
     WritePacket(Ost, pkt.get());
     ++Ost.FramesWritten;
   }
+  // The stream's position: the end of what it has written.
+  const int64_t end = basePts + static_cast<int64_t>(shown) * kMicroPerMs;
+  Ost.SyncOpts = std::max(Ost.SyncOpts, av_rescale_q(end, AV_TIME_BASE_Q, enc->time_base));
 }
 
 void TConvertJob::CopyPacket(TOutputStream& Ost, TInputStream& Ist, const AVPacket* Packet) {
   const AVRational tb = Ost.St->time_base;
   const int64_t startOffset = av_rescale_q(FConverter.TempStartTime, AV_TIME_BASE_Q, tb);
+  // The range: packets shown before its start are left out; it ends with the
+  // first packet decoded at its end (later ones in decoding order would be
+  // pictures the kept ones no longer refer to).
+  const TInputFile& file = FileOf(Ist);
+  const int64_t shownAt = Packet->pts != AV_NOPTS_VALUE ? av_rescale_q(Packet->pts, Ist.St->time_base, AV_TIME_BASE_Q)
+                                                        : Ist.Pts;
+  const int64_t decodedAt =
+      Packet->dts != AV_NOPTS_VALUE ? av_rescale_q(Packet->dts, Ist.St->time_base, AV_TIME_BASE_Q) : shownAt;
+  if (decodedAt >= file.TrimEnd) {
+    Ost.Ended = true;
+    return;
+  }
+  if (shownAt < file.TrimStart) return;
   if (Ost.FramesWritten == 0 && !(Packet->flags & AV_PKT_FLAG_KEY) && !FOptions.CopyInitialNonkeyframes())
     return;
   if (Ist.St->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)

@@ -193,7 +193,7 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist) {
   in.Width = dec->width;
   in.Height = dec->height;
   in.PixFmt = dec->pix_fmt;
-  in.TimeBase = AV_TIME_BASE_Q;
+  in.TimeBase = Ist.St->time_base;  // pictures keep their exact timestamps
   in.SampleAspect = dec->sample_aspect_ratio;
   in.FrameRate = Ist.St->r_frame_rate;
   TVideoGraphOutput out{};
@@ -320,6 +320,12 @@ void TConvertJob::OpenEncoders() {
           "rate, width or height");
     avcodec_parameters_from_context(ost.St->codecpar, enc);
     ost.St->time_base = enc->time_base;
+    // AVI plays sound from its first byte on, whatever the timestamps say: the
+    // encoder's delay is taken from the sound itself, so it stays with the picture.
+    const AVOutputFormat* format = FOutputFiles[static_cast<size_t>(ost.FileIndex)].Ctx->oformat;
+    if (enc->codec_type == AVMEDIA_TYPE_AUDIO &&
+        ((format->flags & AVFMT_NOTIMESTAMPS) || strcmp(format->name, "avi") == 0))
+      ost.PrimingLeft = enc->initial_padding;
     if (enc->codec_type == AVMEDIA_TYPE_VIDEO) ost.St->avg_frame_rate = enc->framerate;
   }
 }
@@ -364,15 +370,15 @@ void TConvertJob::InitBitstreamFilters() {
 void TConvertJob::CopyChapters(int InputIndex, int OutputIndex) {
   AVFormatContext* ic = FInputFiles[static_cast<size_t>(InputIndex)].Ctx.get();
   AVFormatContext* oc = FOutputFiles[static_cast<size_t>(OutputIndex)].Ctx.get();
-  const int64_t recording = FOptions.RecordingTime();
-  const bool noLimit = recording == INT64_MAX;
+  // Chapters move with the output's real beginning and are cut at its end.
+  const TInputFile& file = FInputFiles[static_cast<size_t>(InputIndex)];
+  const bool noLimit = file.TrimEnd == INT64_MAX;
   for (unsigned i = 0; i < ic->nb_chapters; ++i) {
     const AVChapter* in = ic->chapters[i];
-    const int64_t offset = av_rescale_q(FConverter.TempStartTime - FInputFiles[static_cast<size_t>(InputIndex)].TsOffset,
-                                        AV_TIME_BASE_Q, in->time_base);
-    const int64_t limit = noLimit ? INT64_MAX : av_rescale_q(recording, AV_TIME_BASE_Q, in->time_base);
-    if (in->end < offset) continue;
-    if (!noLimit && in->start > limit + offset) break;
+    const int64_t offset = av_rescale_q(FConverter.TempStartTime - file.TsOffset, AV_TIME_BASE_Q, in->time_base);
+    const int64_t limit = noLimit ? INT64_MAX : av_rescale_q(file.TrimEnd, AV_TIME_BASE_Q, in->time_base);
+    if (in->end - offset <= 0) continue;
+    if (!noLimit && in->start - offset >= limit) break;
     AVChapter* out = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
     if (!out) throw Exception("Copy chapters failed");
     out->id = in->id;
@@ -416,6 +422,8 @@ void TConvertJob::Transcode() {
     ist.NextPts = AV_NOPTS_VALUE;
     ist.IsStart = true;
   }
+  FGraphShift = FOptions.CopyTS() ? 0 : FOptions.StartTime();
+  FindCopyOrigins();
   for (size_t i = 0; i < FInputFiles.size(); ++i)
     if (FInputFiles[i].Ctx->nb_chapters)
       for (size_t o = 0; o < FOutputFiles.size(); ++o) CopyChapters(static_cast<int>(i), static_cast<int>(o));

@@ -12,7 +12,7 @@ namespace {
 
 using fixtures::ShellQuote;
 
-// The ffmpeg CLI's BGR24 decode of the frame at Seconds (key frame at or before it when KeyOnly).
+// The ffmpeg CLI's BGR24 decode of the first frame at or after Seconds.
 std::string CliFrame(const std::string& File, double Seconds) {
   return fixtures::RunCommand("ffmpeg -v error -i " + ShellQuote(File) + " -vf select='gte(t\\," + FloatText(Seconds) +
                               ")' -frames:v 1 -f rawvideo -pix_fmt bgr24 -");
@@ -57,10 +57,11 @@ TEST(PreviewDecoder, RotatedVideoIsShownUpright) {
   EXPECT_TRUE(errors.Messages().empty());
 }
 
-TEST(PreviewDecoder, SeeksToTheKeyFrameBefore) {
+TEST(PreviewDecoder, ShowsThePictureOnScreenAtTheTime) {
   harness::ErrorRecorder errors;
-  const std::string file = fixtures::Media("keyed_preview.mp4", "-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 "
-                                                                "-c:v libx264 -g 10 -keyint_min 10 -sc_threshold 0 -bf 0");
+  // Key frames every 0.4 s, B-frames between them.
+  const std::string file = fixtures::Media("keyed_preview_b.mp4", "-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 "
+                                                                  "-c:v libx264 -g 10 -keyint_min 10 -sc_threshold 0 -bf 3");
   TAVPreviewDecoder p;
   int pictures = 0;
   p.OnPicture = [&pictures] { ++pictures; };
@@ -68,18 +69,20 @@ TEST(PreviewDecoder, SeeksToTheKeyFrameBefore) {
   p.SetActive(true);
   ASSERT_TRUE(p.Active());
   EXPECT_NEAR(p.Duration(), 2.0, 0.05);
-  p.SetTimestamp(0.8);  // a key frame (every 10 frames = 0.4 s)
+  p.SetTimestamp(0.8);  // a key frame
   EXPECT_LT(MeanDifference(p.Picture(), CliFrame(file, 0.8)), 2.0);
-  p.SetTimestamp(1.0);  // not a key frame: the one at 0.8 s is shown
-  EXPECT_LT(MeanDifference(p.Picture(), CliFrame(file, 0.8)), 2.0);
-  EXPECT_GT(MeanDifference(p.Picture(), CliFrame(file, 1.0)), 0.5);
+  p.SetTimestamp(1.0);  // decoded on from the key frame at 0.8 s
+  EXPECT_LT(MeanDifference(p.Picture(), CliFrame(file, 1.0)), 2.0);
+  EXPECT_GT(MeanDifference(p.Picture(), CliFrame(file, 0.8)), 0.5);
+  p.SetTimestamp(1.03);  // between pictures: the one shown from 1.0 s
+  EXPECT_LT(MeanDifference(p.Picture(), CliFrame(file, 1.0)), 2.0);
   p.SetTimestamp(5.0);
   EXPECT_EQ(errors.Messages(), std::vector<std::string>{"timestamp can not be large than stream duration!"});
-  EXPECT_EQ(pictures, 3);
+  EXPECT_EQ(pictures, 4);
   p.SetActive(false);
   EXPECT_FALSE(p.Active());
   p.SetTimestamp(0.4);  // ignored while inactive
-  EXPECT_EQ(pictures, 3);
+  EXPECT_EQ(pictures, 4);
   EXPECT_EQ(p.timestamp(), 0.0);
 }
 
