@@ -1,5 +1,6 @@
 // Pictures of a batch: the wizard listing the files of a dropped folder tree,
 // and the task list with two conversions running while the others wait.
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
