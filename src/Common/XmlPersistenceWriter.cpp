@@ -86,7 +86,7 @@ class TWriter {
       case TPropKind::Float: {
         if (!P.GetFloat) return;
         const double v = P.GetFloat(Instance);
-        if (v != 0) Put(E, P.Name, FloatText(v, kSignificantDigits));
+        if (v != 0) Put(E, P.Name, FloatText(v));
         return;
       }
       case TPropKind::String: {

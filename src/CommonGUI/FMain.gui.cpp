@@ -274,6 +274,17 @@ void TFormMain::FormCreate() {
 
 void TFormMain::AddConversion(const QString& FileName) { FHost.AddConversion(FileName.toStdString()); }
 
+void TFormMain::AddConversions(const QStringList& Files) {
+  if (Files.isEmpty()) return;
+  if (Files.size() == 1 && !QFileInfo(Files.first()).isDir()) {
+    AddConversion(Files.first());
+    return;
+  }
+  std::vector<std::string> paths;
+  for (const QString& f : Files) paths.push_back(f.toStdString());
+  FHost.AddConversions(paths);
+}
+
 void TFormMain::UpdateActions() {
   actStartTaskUpdate();
   actPauseTaskUpdate();
@@ -356,15 +367,7 @@ bool TFormMain::lvTasksDrop(QDropEvent* Event) {
   QMetaObject::invokeMethod(
       this,
       [this, files] {
-        Guarded([&] {
-          if (files.size() == 1 && !QFileInfo(files.first()).isDir()) {
-            AddConversion(files.first());
-            return;
-          }
-          std::vector<std::string> paths;
-          for (const QString& f : files) paths.push_back(f.toStdString());
-          FHost.AddConversions(paths);
-        });
+        Guarded([&] { AddConversions(files); });
       },
       Qt::QueuedConnection);
   return true;

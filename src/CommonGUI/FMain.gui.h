@@ -80,6 +80,8 @@ class TFormMain : public QMainWindow {
 
   // Runs the wizard with FileName preset, through the host.
   void AddConversion(const QString& FileName);
+  // One file: the wizard; several files or a folder: the batch wizard.
+  void AddConversions(const QStringList& Files);
   // The enabling rules; run whenever the application is idle.
   void UpdateActions();
 

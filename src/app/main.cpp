@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     window = &form;
     form.show();
     // Files from the command line or a later start open the wizard once the window is up.
-    TFileOpener opener(form, [&form](const QStringList& Files) { form.AddConversion(Files.front()); });
+    TFileOpener opener(form, [&form](const QStringList& Files) { form.AddConversions(Files); });
     QObject::connect(&instance, &TSingleInstance::FilesReceived, &opener, &TFileOpener::Request);
     QStringList startFiles;
     for (const std::string& file : files) startFiles << QString::fromStdString(file);

@@ -38,7 +38,7 @@ TEST(WizardRange, TheFinishedFileBeginsWithThePreviewsPicture) {
       "wizard_gop5.mp4", "-f lavfi -i testsrc2=size=320x240:rate=25:duration=12 -c:v libx264 -preset ultrafast "
                          "-g 125 -keyint_min 125 -sc_threshold 0 -bf 3 -pix_fmt yuv420p");
   harness::ErrorRecorder errors;
-  gui::TRunningApp app([](const std::string& FileName) { return ExecuteNewConversion(FileName); });
+  gui::TRunningApp app([](const std::vector<std::string>& Paths) { return ExecuteNewConversions(Paths); });
   std::string target;
   std::string preview;
   {
