@@ -145,12 +145,16 @@ TEST_F(TaskExecution, ProgressRepaintsAreCoalescedButPauseAndStopArePainted) {
   EXPECT_TRUE(Errors.Messages().empty());
 }
 
-TEST_F(TaskExecution, StopWhileOpeningRunsOnAndFiles) {
+TEST_F(TaskExecution, StopWhileOpeningEndsTheJobAndTheTaskStaysStopped) {
   ShowConverting();
   TAVTask* t = Converting.NewConversion(Settings("early.avi"));
-  t->Stop();  // the converter is still setting up: only the status changes
+  t->Stop();  // the converter is still setting up: the job ends without completing
   EXPECT_EQ(t->Status(), stError);
-  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().empty(); }));
+  ASSERT_TRUE(WaitFor([] { return RunningConverterThreads() == 0; }));
+  Loop.Dispatcher().ProcessPendingEvents();
+  ASSERT_EQ(Converting.Tasks().size(), 1u);
+  EXPECT_EQ(Converting.Tasks().front().get(), t);
+  EXPECT_EQ(t->Status(), stError);
 }
 
 TEST_F(TaskExecution, LogKeepsTheLast51Lines) {
