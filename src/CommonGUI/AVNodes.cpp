@@ -284,6 +284,7 @@ TAVTask::TAVTask(std::unique_ptr<TConversionSettings> ASettings, TTaskListView* 
     HandOverLog(pending, this, Text);
   };
   FConverter->OnComplete = [this](TAVConverter*) { ConverterComplete(); };
+  FConverter->OnSetupFailed = [this](TAVConverter*) { ConverterSetupFailed(); };
 }
 
 TAVTask::~TAVTask() {

@@ -191,10 +191,10 @@ class TAVTask : public TNodeObject {
   void Delete(bool DeleteSource, bool DeleteTarget) override;
   void LoadTaskInfo(TInfoView& AList, TLogListView& ALogList) override;
 
-  virtual void Start() { FStatus = stRunning; }
-  virtual void Pause() { FStatus = stPaused; }
-  virtual void Resume() { FStatus = stRunning; }
-  virtual void Stop() { FStatus = stError; }
+  virtual void Start() { ChangeStatus(stRunning); }
+  virtual void Pause() { ChangeStatus(stPaused); }
+  virtual void Resume() { ChangeStatus(stRunning); }
+  virtual void Stop() { ChangeStatus(stError); }
 
  protected:
   // Event handlers of the converter.
@@ -205,10 +205,16 @@ class TAVTask : public TNodeObject {
   // Worker thread: queues Text and asks the main thread to apply it; never waits.
   static void HandOverLog(const std::shared_ptr<TPendingLog>& Pending, TAVTask* Task, const std::string& Text);
   void ConverterComplete();
+  // The conversion failed while being set up: the task stops with the error in its log.
+  void ConverterSetupFailed();
+  // Sets the status and repaints the row, whose image shows it.
+  void ChangeStatus(TAVTaskStatus Value);
   void RefreshView();
   void ResetLog();
   // Main thread: applies the lines handed over by the worker, in order.
   void DrainPendingLog();
+  // Appends one line, keeping at most kMaxLogLines older ones.
+  void AddLogLine(const std::string& Text);
   void ShowLog();
 
   std::unique_ptr<TAVConverter> FConverter;

@@ -40,6 +40,12 @@ void TConvertingTask::Stop() {
   if (FSettings->IsCaptured) ConverterComplete();
 }
 
+void TAVTask::ChangeStatus(TAVTaskStatus Value) {
+  FStatus = Value;
+  // A task not (yet) in a category has no row to repaint.
+  if (FCategory) RefreshView();
+}
+
 void TAVTask::RefreshView() {
   QB_ASSERT("AVNodes", FCategory);
   TCategoryTreeView* tree = FCategory->TreeView();
@@ -83,11 +89,22 @@ void TAVTask::DrainPendingLog() {
     lines.swap(FPending->Lines);
   }
   if (lines.empty()) return;
-  for (const std::string& line : lines) {
-    while (static_cast<int>(FLog.size()) > kMaxLogLines) FLog.erase(FLog.begin());
-    FLog.push_back(TrimLogLine(line));
-  }
+  for (const std::string& line : lines) AddLogLine(line);
   ShowLog();
+}
+
+void TAVTask::AddLogLine(const std::string& Text) {
+  while (static_cast<int>(FLog.size()) > kMaxLogLines) FLog.erase(FLog.begin());
+  FLog.push_back(TrimLogLine(Text));
+}
+
+void TAVTask::ConverterSetupFailed() {
+  DrainPendingLog();
+  AddLogLine(FConverter->ErrorMessage());
+  ShowLog();
+  // No longer running, it holds back no shutdown; the computer is shut down
+  // only when a conversion completes, never right after a failed start.
+  ChangeStatus(stError);
 }
 
 void TAVTask::ConverterComplete() {

@@ -36,6 +36,7 @@ TAVConverter::~TAVConverter() {
   OnProgress = nullptr;
   OnComplete = nullptr;
   OnStopped = nullptr;
+  OnSetupFailed = nullptr;
   Stop();
   std::shared_ptr<std::atomic<bool>> running = FJobRunning;
   MainThread().WaitUntil([running] { return !running->load(); });
@@ -145,15 +146,19 @@ void TAVConverter::DoProgress() {
   }
 }
 
-void TAVConverter::DoComplete() {
+void TAVConverter::DoComplete() { RaiseLastEvent(OnComplete); }
+
+void TAVConverter::DoSetupFailed() { RaiseLastEvent(OnSetupFailed); }
+
+void TAVConverter::RaiseLastEvent(const TNotifyEvent& Event) {
   MainThread().ProcessPendingEvents();
   // The handler may destroy this converter; the destructor then marks `destroyed`.
   bool destroyed = false;
   FInCompletion = true;
   FDestroyed = &destroyed;
   try {
-    if (OnComplete) {
-      TNotifyEvent handler = OnComplete;
+    if (Event) {
+      TNotifyEvent handler = Event;
       handler(this);
     }
   } catch (...) {
@@ -202,5 +207,6 @@ void TAVConverter::RunJob() {
   const bool stopped = stoppedInSetup || FState.load() == csStopped;
   FState.store(csNone);
   if (setUp && !stopped) MainThread().RunAndWait([this] { DoComplete(); });
+  else if (!setUp && !stopped) MainThread().RunAndWait([this] { DoSetupFailed(); });
   // Nothing of this converter may be touched from here on.
 }

@@ -58,6 +58,9 @@ class TAVConverter {
   TAVProgressEvent OnProgress;
   TNotifyEvent OnComplete;
   TNotifyEvent OnStopped;
+  // The job failed while its inputs and outputs were being set up: raised
+  // after the error box, instead of a completion (ErrorMessage holds the text).
+  TNotifyEvent OnSetupFailed;
 
   // Figures: written by the worker, read anywhere.
   double ConvertedDuration() const { return FConvertedDuration.load(); }
@@ -98,6 +101,7 @@ class TAVConverter {
   virtual void DoError();                                  // main thread
   virtual void Transcode();                                // worker
   virtual void DoComplete();                               // main thread
+  virtual void DoSetupFailed();                            // main thread
   // Main thread (the worker under a headless dispatcher): progress
   // notification (pending events, then OnProgress).
   void DoProgress();
@@ -112,6 +116,8 @@ class TAVConverter {
   void RunJob();
   // Worker: blocks while paused; returns at once otherwise.
   void WaitWhilePaused();
+  // Main thread: the job's last event, whose handler may destroy this converter.
+  void RaiseLastEvent(const TNotifyEvent& Event);
 
   std::unique_ptr<TAVConvertOptions> FConvertOptions;
   TStringList FInputFiles;

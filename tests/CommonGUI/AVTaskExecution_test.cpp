@@ -247,6 +247,45 @@ TEST_F(TaskExecution, PowerOffWhenTheLastRunningTaskCompletes) {
   ASSERT_TRUE(WaitFor([&] { return RunningConverterThreads() == 0; }));
 }
 
+// Conversions that fail while being set up (the source as the target, a
+// missing source) stop with the error in their log, no longer count as
+// running, and deleting one never removes its source.
+TEST_F(TaskExecution, SetupFailuresStopTheTaskAndNeverCostTheSource) {
+  Shutdown = true;
+  ShowConverting();
+  const std::string source = Dir + "/self.avi";
+  std::filesystem::copy_file(fixtures::Clip640x480(2.0), source);
+  auto onto = Settings("unused.avi", source);
+  onto->TargetFile = source;
+  TAVTask* self = Converting.NewConversion(std::move(onto));
+  TAVTask* missing = Converting.NewConversion(Settings("missing_out.avi", Dir + "/missing.avi"));
+  Converting.NewConversion(Settings("real.avi", fixtures::Clip640x480(4.0)));
+  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().size() == 2 && RunningConverterThreads() == 0; }));
+  EXPECT_EQ(PowerOffs, 1);  // once the real conversion ended, not before
+  ASSERT_EQ(Converting.Tasks().size(), 2u);
+  for (TAVTask* failed : {self, missing}) {
+    EXPECT_EQ(failed->Status(), stError);
+    EXPECT_EQ(failed->GetImageIndex(), 2);
+    ASSERT_FALSE(failed->Log().empty());
+  }
+  EXPECT_EQ(self->Log().back(), "Target file is the same as the source file");
+  const std::vector<std::string> shown = Errors.Messages();
+  ASSERT_EQ(shown.size(), 2u);  // each failure's box, its text in the task's log too
+  EXPECT_NE(std::find(shown.begin(), shown.end(), missing->Log().back()), shown.end());
+
+  // Restarted, it fails the same way; deleted with "删除已转换的文件", the source stays.
+  Shutdown = false;
+  self->Start();
+  ASSERT_TRUE(WaitFor([&] { return self->Status() == stError && RunningConverterThreads() == 0; }));
+  const auto size = std::filesystem::file_size(source);
+  self->Delete(false, true);
+  ASSERT_TRUE(std::filesystem::exists(source));
+  EXPECT_EQ(std::filesystem::file_size(source), size);
+  EXPECT_EQ(fixtures::Probe(source, "stream=codec_name", "-select_streams v"), "codec_name=mpeg4\n");
+  missing->Delete(false, true);
+  EXPECT_TRUE(Converting.Tasks().empty());
+}
+
 TEST_F(TaskExecution, TwentyAtOnce) {
   ShowConverting();
   const std::string src = fixtures::Media("short1s.avi", "-f lavfi -i testsrc2=size=160x120:rate=25:duration=1 -c:v mpeg4");

@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeView>
@@ -19,6 +20,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "Common/CConversionSettings.h"
 #include "Common/PersistentManager.h"
@@ -30,7 +32,9 @@
 #include "CommonGUI/FInfoFrame.gui.h"
 #include "CommonGUI/FListFrame.gui.h"
 #include "CommonGUI/GuiTestSupport.h"
+#include "CommonGUI/ImageLists.gui.h"
 #include "CommonGUI/TaskListModel.gui.h"
+#include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
 
 namespace fs = std::filesystem;
@@ -60,6 +64,19 @@ std::unique_ptr<TConversionSettings> Settings(const std::string& Source, const s
   s->CategoryId = Category;
   return s;
 }
+
+// Paints as the list's own delegate does and remembers the image each row
+// was last painted with: what the screen shows until the row is painted again.
+class TPaintedImages : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter* Painter, const QStyleOptionViewItem& Option, const QModelIndex& Index) const override {
+    QStyledItemDelegate::paint(Painter, Option, Index);
+    if (Index.column() == 0) Last[Index.row()] = ImageOf(qvariant_cast<QIcon>(Index.data(Qt::DecorationRole)));
+  }
+  static QImage ImageOf(const QIcon& Icon) { return Icon.pixmap(kSmallImageSize).toImage(); }
+  mutable std::map<int, QImage> Last;
+};
 
 void WriteFile(const std::string& Name, const std::string& Text = "x") {
   std::ofstream(Name, std::ios::binary) << Text;
@@ -291,6 +308,33 @@ TEST_F(TaskViewsTest, StartResumesOrRestartsAndStopActsOnEverySelectedTask) {
     EXPECT_NE(fixtures::Probe(Dir + name, "stream=codec_type").find("video"), std::string::npos) << name;
   }
   EXPECT_EQ(List().Model().rowCount(), 3);
+}
+
+// The row shows every change of status at once, also those no progress
+// report follows: stopping a paused task, a conversion failing to start.
+TEST_F(TaskViewsTest, ARowIsRepaintedWhenItsTaskChangesStatus) {
+  harness::ErrorRecorder engineErrors;
+  Start();
+  TPaintedImages painted;
+  Tasks().setItemDelegate(&painted);
+  StartTask("paused.avi");
+  TAVTask* task = TaskAt(0);
+  ASSERT_TRUE(gui::WaitUntil([&] { return task->Converter().Progress() > 0; }));
+  Select({task});
+  App->Form->actPauseTask->trigger();
+  ASSERT_TRUE(gui::WaitUntil([&] { return task->Converter().State() == csPaused; }));
+  gui::WaitIdle();
+  EXPECT_EQ(painted.Last[0], TPaintedImages::ImageOf(TaskImage(stPaused)));
+  App->Form->actStopTask->trigger();
+  gui::WaitIdle();
+  EXPECT_EQ(painted.Last[0], TPaintedImages::ImageOf(TaskImage(stError)));
+
+  Explorer().ConvertingNode()->NewConversion(Settings(Dir + "/missing.avi", Dir + "/never.avi"));
+  ASSERT_TRUE(gui::WaitUntil([&] { return TaskAt(1)->Status() == stError; }));
+  gui::WaitIdle();
+  EXPECT_EQ(painted.Last[1], TPaintedImages::ImageOf(TaskImage(stError)));
+  EXPECT_EQ(engineErrors.Messages().size(), 1u);
+  Tasks().setItemDelegate(nullptr);
 }
 
 TEST_F(TaskViewsTest, TheDateColumnShowsWholeDates) {
