@@ -207,6 +207,8 @@ class TAVTask : public TNodeObject {
   void ConverterComplete();
   // The conversion failed while being set up: the task stops with the error in its log.
   void ConverterSetupFailed();
+  // A batch task that stopped converting lets the next waiting one start.
+  void FreeBatchPlace();
   // Sets the status and repaints the row, whose image shows it.
   void ChangeStatus(TAVTaskStatus Value);
   void RefreshView();

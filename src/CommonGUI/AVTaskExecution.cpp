@@ -31,12 +31,9 @@ void TConvertingTask::Resume() {
 
 void TConvertingTask::Stop() {
   const bool wasConverting = FStatus == stRunning || FStatus == stPaused;
-  TAVTask::Stop();
+  TAVTask::Stop();  // repaints the row
   FConverter->Stop();
-  if (FCategory) RefreshView();  // as for a pause
-  // A batch task that stops frees its place for a waiting one.
-  if (wasConverting && FBatch)
-    if (auto* node = dynamic_cast<TConvertingNode*>(FCategory)) node->ScheduleStartWaiting();
+  if (wasConverting) FreeBatchPlace();
   if (FSettings->IsCaptured) ConverterComplete();
 }
 
@@ -105,6 +102,14 @@ void TAVTask::ConverterSetupFailed() {
   // No longer running, it holds back no shutdown; the computer is shut down
   // only when a conversion completes, never right after a failed start.
   ChangeStatus(stError);
+  if (TaskModel().TaskEnded) TaskModel().TaskEnded(*this, true);
+  FreeBatchPlace();
+}
+
+void TAVTask::FreeBatchPlace() {
+  // A batch task that no longer converts frees its place for a waiting one.
+  if (FBatch)
+    if (auto* node = dynamic_cast<TConvertingNode*>(FCategory)) node->ScheduleStartWaiting();
 }
 
 void TAVTask::ConverterComplete() {
