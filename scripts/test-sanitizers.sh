@@ -29,6 +29,7 @@ for v in "${variants[@]}"; do
   cmake -S . -B "$dir" -DQB_SANITIZE="$v" -DQB_BUILD_GUI=OFF "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=$opt" \
     "-DCMAKE_C_FLAGS_RELWITHDEBINFO=$opt" >/dev/null
   cmake --build "$dir" -j"$jobs" --target "${!programs}"
+  LSAN_OPTIONS=suppressions=$PWD/scripts/lsan.supp \
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp \
     ctest --test-dir "$dir" -j"$jobs" --output-on-failure -R "${!tests}" -E _NOT_BUILT
