@@ -368,6 +368,16 @@ TEST_F(FormMainTest, DroppingOneFileOpensTheWizardWithItAndSeveralMakeABatch) {
                                                   "batch:/media/a.avi|/media/b.avi", "batch:" + folder}));
 }
 
+// Files handed to the program ("Open with", a later start) take the drop's road.
+TEST_F(FormMainTest, FilesHandedToTheProgramOpenTheWizardOrTheBatchWizard) {
+  TFormMain form(Host, Config);
+  Host.Calls.clear();
+  form.AddConversions({});
+  form.AddConversions({"/media/one.avi"});
+  form.AddConversions({"/media/a.avi", "/media/b.avi"});
+  EXPECT_EQ(Host.Calls, (std::vector<std::string>{"add:/media/one.avi", "batch:/media/a.avi|/media/b.avi"}));
+}
+
 TEST(ApplicationErrorDisplay, AppendsAFullStopAfterCharactersAboveIt) {
   EXPECT_EQ(ApplicationErrorText("Cannot open file"), "Cannot open file.");
   EXPECT_EQ(ApplicationErrorText("Done."), "Done.");
