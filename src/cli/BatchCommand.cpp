@@ -28,10 +28,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kPumpSliceMs = 100;
 
 // A job's own failure is reported with the file's outcome, not as it happens.
 class TBatchConverter : public TAVConverter {

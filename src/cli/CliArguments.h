@@ -27,3 +27,11 @@ struct TCliArguments {
 std::optional<TCliArguments> ParseCliArguments(const std::vector<std::string>& Args, std::string& Error);
 
 extern const char* const kCliUsage;
+
+// Exit status of every run: the job ran to its end, it failed or was
+// stopped, the command line was wrong.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+// How long the main thread waits for work before it looks at Ctrl-C again.
+constexpr int kPumpSliceMs = 100;

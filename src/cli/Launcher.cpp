@@ -15,9 +15,6 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
 constexpr const char* kEngineName = "quillbrook-convert-engine";
 // Where an installed engine lives, relative to this program's folder; the
 // build tree keeps both programs in one folder.

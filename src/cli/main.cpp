@@ -27,10 +27,6 @@
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kPumpSliceMs = 100;
 
 std::atomic<bool> gInterrupted{false};
 
