@@ -2,6 +2,7 @@
 
 #include <alsa/asoundlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -39,6 +40,7 @@ struct TCapture {
   std::string Data;                // recorded bytes not yet read
   int Error = 0;                   // ALSA error that ended capture; 0 while it runs
   bool ErrorLogged = false;        // the reader has reported Error
+  int64_t NextPts = INT64_MIN;     // end of the last packet read (worker thread only)
   std::atomic<bool> Running{false};
   snd_pcm_t* Device = nullptr;     // worker thread opens and closes it
   std::thread Reader;              // the capture thread
@@ -48,6 +50,15 @@ TCapture gCapture;
 
 // Logged with the input's context, so the line reaches the job that opens it.
 void LogAlsa(AVFormatContext* S, const char* Format, int Error) { av_log(S, AV_LOG_ERROR, Format, snd_strerror(Error)); }
+
+// Forgets what an earlier capture left: bytes, error and timing.
+void ResetCaptureState() {
+  std::lock_guard<std::mutex> g(gCapture.Lock);
+  gCapture.Data.clear();
+  gCapture.Error = 0;
+  gCapture.ErrorLogged = false;
+  gCapture.NextPts = INT64_MIN;
+}
 
 // Ends capture with Error; the worker reports it on its next read.
 void FailCapture(int Error) {
@@ -99,10 +110,7 @@ void StopCapture() {
     snd_pcm_close(gCapture.Device);
   }
   gCapture.Device = nullptr;
-  std::lock_guard<std::mutex> g(gCapture.Lock);
-  gCapture.Data.clear();
-  gCapture.Error = 0;
-  gCapture.ErrorLogged = false;
+  ResetCaptureState();
 }
 
 // The input's interrupt callback (the converter's Stop) asks to give up waiting.
@@ -142,12 +150,7 @@ int WavcapReadHeader(AVFormatContext* S) {
   st->codecpar->block_align = ctx->Channels * kBytesPerSample;
   st->codecpar->bit_rate = static_cast<int64_t>(ctx->SampleRate) * ctx->Channels * kBytesPerSample * 8;
   st->time_base = AVRational{1, 1000000};
-  {
-    std::lock_guard<std::mutex> g(gCapture.Lock);
-    gCapture.Data.clear();
-    gCapture.Error = 0;
-    gCapture.ErrorLogged = false;
-  }
+  ResetCaptureState();
   gCapture.Device = pcm;
   gCapture.Rate = ctx->SampleRate;
   gCapture.Channels = ctx->Channels;
@@ -165,12 +168,18 @@ int WavcapReadHeader(AVFormatContext* S) {
 
 }  // namespace
 
-int64_t WavCapPacketPts(int64_t Now, int64_t Bytes, int SampleRate, int Channels) {
+int64_t WavCapBytesDuration(int64_t Bytes, int SampleRate, int Channels) {
   // Divided by bytes per second: samples are two bytes each, so dividing by
   // samples per second would date every packet twice as far back.
   constexpr int64_t kMicroseconds = 1000000;
   const int64_t bytesPerSecond = static_cast<int64_t>(SampleRate) * Channels * kBytesPerSample;
-  return bytesPerSecond > 0 ? Now - Bytes * kMicroseconds / bytesPerSecond : Now;
+  return bytesPerSecond > 0 ? Bytes * kMicroseconds / bytesPerSecond : 0;
+}
+
+int64_t WavCapPacketPts(int64_t Now, int64_t Bytes, int SampleRate, int Channels, int64_t NotBefore) {
+  // A device that delivers faster than real time (or a late, large read)
+  // would date a packet before the end of the one before it.
+  return std::max(Now - WavCapBytesDuration(Bytes, SampleRate, Channels), NotBefore);
 }
 
 namespace {
@@ -195,7 +204,8 @@ int WavcapReadPacket(AVFormatContext* S, AVPacket* Pkt) {
   if (ret < 0) return ret;
   memcpy(Pkt->data, gCapture.Data.data(), static_cast<size_t>(count));
   gCapture.Data.clear();
-  Pkt->pts = WavCapPacketPts(av_gettime(), count, gCapture.Rate, gCapture.Channels);
+  Pkt->pts = WavCapPacketPts(av_gettime(), count, gCapture.Rate, gCapture.Channels, gCapture.NextPts);
+  gCapture.NextPts = Pkt->pts + WavCapBytesDuration(count, gCapture.Rate, gCapture.Channels);
   Pkt->dts = Pkt->pts;
   Pkt->stream_index = 0;
   return 0;

@@ -152,4 +152,8 @@ TEST(WavCap, PacketsAreDatedBackByTheTimeTheirBytesTookToRecord) {
   EXPECT_EQ(WavCapPacketPts(kNow, kWavCapBufferBytes, 44100, 1), kNow - 46439);
   EXPECT_EQ(WavCapPacketPts(kNow, 0, 8000, 1), kNow);
   EXPECT_EQ(WavCapPacketPts(kNow, 4096, 0, 2), kNow);  // no rate: not dated back
+  // A large read right after a small one starts where the small one ended.
+  const int64_t small = WavCapPacketPts(kNow, 4, 44100, 1);
+  const int64_t end = small + WavCapBytesDuration(4, 44100, 1);
+  EXPECT_EQ(WavCapPacketPts(kNow + 1, kWavCapBufferBytes, 44100, 1, end), end);
 }
