@@ -166,7 +166,8 @@ const TPersistentClass& ConvertOptionsClass() {
        IntProperty("StartTime", &O::StartTime, &O::SetStartTime),
        IntProperty("RecordingTime", &O::RecordingTime, &O::SetRecordingTime),
        IntProperty("ThreadCount", &O::ThreadCount, &O::SetThreadCount, 1),
-       ListProperty<O>("StreamMaps", &O::StreamMaps, &O::SetStreamMaps)}};
+       ListProperty<O>("StreamMaps", &O::StreamMaps, &O::SetStreamMaps),
+       IntProperty("TargetSize", &O::TargetSize, &O::SetTargetSize, 0)}};
   return c;
 }
 

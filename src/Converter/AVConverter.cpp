@@ -46,6 +46,8 @@ void TAVConverter::Convert() {
   FStopRequested.store(false);
   FErrorMsg.clear();  // a restart reports only its own failure; no worker runs yet
   FFinished.store(false);
+  FPassNumber.store(0);
+  FPassCount.store(0);
   FJobRunning = std::make_shared<std::atomic<bool>>(true);
   TAVConvertThread::Start(this, FJobRunning);
 }
@@ -82,23 +84,30 @@ void TAVConverter::WaitWhilePaused() {
   FStateChanged.wait(g, [this] { return FState.load() != csPaused; });
 }
 
-int TAVConverter::Progress() const {
-  if (FFinished.load()) return kPercent;
+double TAVConverter::SpanSeconds() const {
   const auto& o = *FConvertOptions;
   const double duration = Duration();
-  const double converted = ConvertedDuration();
-  // Output runs a little past the span (the last frame, a copy's lead-in): never above 100.
-  auto percent = [](double Value) {
-    return static_cast<int>(std::clamp(std::nearbyint(Value), 0.0, static_cast<double>(kPercent)));
-  };
-  if (o.StartTime() <= 0 && duration * kMicro <= static_cast<double>(o.RecordingTime())) {
-    if (duration > 0) return percent(converted / duration * kPercent);
-    return 0;
-  }
+  if (o.StartTime() <= 0 && duration * kMicro <= static_cast<double>(o.RecordingTime())) return std::max(duration, 0.0);
   const int64_t whole = static_cast<int64_t>(std::nearbyint(duration * kMicro)) - o.StartTime();
   const int64_t span = std::min(o.RecordingTime(), whole);
-  if (span > 0) return percent(converted * kPercent * kMicro / static_cast<double>(span));
-  return 0;
+  return span > 0 ? static_cast<double>(span) / kMicro : 0.0;
+}
+
+int TAVConverter::PassProgress() const {
+  if (FFinished.load()) return kPercent;
+  const double span = SpanSeconds();
+  if (span <= 0) return 0;
+  // Output runs a little past the span (the last frame, a copy's lead-in): never above 100.
+  return static_cast<int>(std::clamp(std::nearbyint(ConvertedDuration() / span * kPercent), 0.0,
+                                     static_cast<double>(kPercent)));
+}
+
+int TAVConverter::Progress() const {
+  // Passes share the range equally; a corrective pass redoes the last share.
+  const int count = FPassCount.load();
+  if (count <= 1) return PassProgress();
+  const int pass = std::clamp(FPassNumber.load(), 1, count);
+  return ((pass - 1) * kPercent + PassProgress()) / count;
 }
 
 int64_t TAVConverter::GetUsedTime() const {
@@ -171,10 +180,11 @@ void TAVConverter::RaiseLastEvent(const TNotifyEvent& Event) {
 
 void TAVConverter::Transcode() { FJob->Transcode(); }
 
-void TAVConverter::RunJob() {
-  if (FInputFiles.Count() == 0) return;
+TAVConverter::TPassOutcome TAVConverter::RunPass(TSizeFit* Fit) {
   bool setUp = false;
   bool stoppedInSetup = false;
+  bool failedAfterSetUp = false;
+  FFinished.store(false);
   {
     TConvertJob job(*this);
     FJob = &job;
@@ -186,11 +196,13 @@ void TAVConverter::RunJob() {
         MainThread().RunAndWait([this] { DoStopped(); });
         return;
       }
+      failedAfterSetUp = setUp;
       FErrorMsg = e.what();
       MainThread().RunAndWait([this] { DoError(); });
     };
     try {
       job.SetUp();
+      if (Fit) job.FitToSize(*Fit);
       setUp = true;
     } catch (const std::exception& e) {
       failed(e);
@@ -204,9 +216,18 @@ void TAVConverter::RunJob() {
     }
     FJob = nullptr;
   }  // the job's destructor closes outputs and inputs and releases the option contexts
-  const bool stopped = stoppedInSetup || FState.load() == csStopped;
+  if (stoppedInSetup || FState.load() == csStopped) return TPassOutcome::Stopped;
+  if (!setUp) return TPassOutcome::SetupFailed;
+  return failedAfterSetUp ? TPassOutcome::Failed : TPassOutcome::Done;
+}
+
+void TAVConverter::RunJob() {
+  if (FInputFiles.Count() == 0) return;
+  const TPassOutcome outcome = FConvertOptions->TargetSize() > 0 ? RunSizedJob() : RunPass(nullptr);
   FState.store(csNone);
-  if (setUp && !stopped) MainThread().RunAndWait([this] { DoComplete(); });
-  else if (!setUp && !stopped) MainThread().RunAndWait([this] { DoSetupFailed(); });
+  if (outcome == TPassOutcome::Done || outcome == TPassOutcome::Failed)
+    MainThread().RunAndWait([this] { DoComplete(); });
+  else if (outcome == TPassOutcome::SetupFailed)
+    MainThread().RunAndWait([this] { DoSetupFailed(); });
   // Nothing of this converter may be touched from here on.
 }

@@ -72,7 +72,12 @@ class TAVConverter {
   int64_t StartTime() const { return FTimerStart.load(); }
   int64_t LastTime() const { return FLastTime.load(); }
   int64_t TargetFileSize() const { return FTargetFileSize.load(); }
+  // Percent of the whole job; with several passes each has an equal share.
   int Progress() const;
+  // Passes of a size-limited job (TargetSize): 0 and 0 for a plain job;
+  // PassNumber is PassCount + 1 while a corrective pass runs.
+  int PassNumber() const { return FPassNumber.load(); }
+  int PassCount() const { return FPassCount.load(); }
   TAVConvertState State() const { return FState.load(); }
   const std::string& ErrorMessage() const { return FErrorMsg; }
   int8_t LogLevel() const { return FLogLevel; }
@@ -112,8 +117,16 @@ class TAVConverter {
   friend void ConverterLogCallback(void*, int, const char*, va_list);
   friend TAVConverter* ConverterOfCurrentThread();
 
+  enum class TPassOutcome : uint8_t { Done, Failed, SetupFailed, Stopped };
   // Worker: the job's steps and cleanup.
   void RunJob();
+  // Worker: one run of the job's steps; Fit set for a size-limited pass.
+  TPassOutcome RunPass(struct TSizeFit* Fit);
+  // Worker: the passes of a size-limited job (AVConverterSizedJob.cpp).
+  TPassOutcome RunSizedJob();
+  // Percent of the pass that runs, and the span it converts (0 while unknown).
+  int PassProgress() const;
+  double SpanSeconds() const;
   // Worker: blocks while paused; returns at once otherwise.
   void WaitWhilePaused();
   // Main thread: the job's last event, whose handler may destroy this converter.
@@ -136,8 +149,13 @@ class TAVConverter {
   std::atomic<int64_t> FTimerStart{0};
   std::atomic<int64_t> FLastTime{0};
   std::atomic<int64_t> FTargetFileSize{0};
-  // The last job's packet loop ran to its end (not stopped): Progress is 100.
+  // The last pass's packet loop ran to its end (not stopped): it is at 100.
   std::atomic<bool> FFinished{false};
+  std::atomic<int> FPassNumber{0};
+  std::atomic<int> FPassCount{0};
+  // Where a size-limited job keeps its statistics files (worker only; empty:
+  // the process's current folder, as for jobs with a profile's own passes).
+  std::string FPassLogFolder;
 
   // Pause wait: the worker sleeps on FStateChanged until the state leaves csPaused.
   std::mutex FPauseLock;  // guards nothing but the wait itself
@@ -164,3 +182,6 @@ class TAVConverter {
 // Any thread: the number of job threads still running in the process (the
 // main thread pumps its dispatcher until it is 0 before exit).
 int RunningConverterThreads();
+// Any thread: blocks until no job thread runs. For a front end that has seen
+// the last event of its jobs: what remains of their threads is a few steps.
+void WaitForConverterThreads();

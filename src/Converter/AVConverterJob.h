@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "Converter/AVConverterOptionContexts.h"
 #include "Converter/DisplayRotation.h"
 #include "Converter/FFmpegPtr.h"
+#include "Converter/TargetSize.h"
 
 class TAVConverter;
 class TAVConvertOptions;
@@ -143,6 +145,14 @@ void ReleaseClaimedOutputs(const std::vector<std::string>& Paths);
 // device") with the file's name. Worker thread.
 void LogWriteError(const std::string& FileName, int Code);
 
+// A pass of a size-limited job: which pass, and the plan its first setup made.
+struct TSizeFit {
+  int Pass = 1;                   // the encoder's pass: 1 or 2 (two-pass encoders only)
+  bool TwoPass = false;           // the video encoder keeps statistics between passes
+  std::optional<TSizePlan> Plan;  // made by the first pass's setup
+  int64_t OtherBytes = 0;         // what the video rate does not control: sound, copies, container
+};
+
 class TConvertJob {
  public:
   explicit TConvertJob(TAVConverter& Converter);
@@ -152,6 +162,12 @@ class TConvertJob {
 
   // Job steps 1 to 7: options, formats, inputs, outputs. Throws on failure.
   void SetUp();
+  // After SetUp, for a size-limited job: plans the rates on the first pass
+  // and sets them, and the pass, on the encoders (AVConverterSizeFit.cpp).
+  // Throws when the size can't be met.
+  void FitToSize(TSizeFit& Fit);
+  // Bits per second of the first input stream of Type (0 when unknown).
+  int64_t SourceRate(AVMediaType Type) const;
   // Transcode setup and the packet loop. Throws on failure.
   void Transcode();
   // True until the packet loop starts (a stop before then ends the job

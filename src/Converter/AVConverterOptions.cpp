@@ -162,6 +162,7 @@ void TAVConvertOptions::Assign(const TAVConvertOptions& S) {
   SetStartTime(S.StartTime());
   SetRecordingTime(S.RecordingTime());
   SetThreadCount(S.ThreadCount());
+  SetTargetSize(S.TargetSize());
   SetStreamMaps(S.StreamMaps());
 }
 

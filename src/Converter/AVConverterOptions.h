@@ -237,6 +237,9 @@ class TAVConvertOptions {
   QB_PROPERTY(int64_t, RecordingTime, kRecordToTheEnd)
   QB_PROPERTY(int32_t, ThreadCount, 1)
   QB_LIST_PROPERTY(StreamMaps)
+  // Bytes the output may take at most (0: no limit). The job then derives
+  // its bit rates from it and encodes in passes (TargetSize.h).
+  QB_PROPERTY(int64_t, TargetSize, 0)
 
   // Run-time properties: neither stored nor copied.
   QB_PROPERTY(bool, PGMYUVCompatibilityHack, false)

@@ -219,12 +219,32 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist) {
   enc->height = Ost.Graph->OutputHeight();
 }
 
+namespace {
+
+constexpr const char* kX265 = "libx265";
+constexpr const char* kX265Params = "x265-params";
+
+// Adds the pass and its statistics file to the encoder's x265-params.
+void AddX265Pass(AVCodecContext* Enc, int Pass, const std::string& Stats) {
+  AVDictionary* params = nullptr;
+  av_opt_get_dict_val(Enc->priv_data, kX265Params, 0, &params);
+  av_dict_set(&params, "pass", std::to_string(Pass).c_str(), 0);
+  av_dict_set(&params, "stats", Stats.c_str(), 0);
+  av_opt_set_dict_val(Enc->priv_data, kX265Params, params, 0);
+  av_dict_free(&params);
+}
+
+}  // namespace
+
 void TConvertJob::PrepareTwoPass(TOutputStream& Ost, int Position) {
   AVCodecContext* enc = Ost.Enc.get();
   if (!(enc->flags & (AV_CODEC_FLAG_PASS1 | AV_CODEC_FLAG_PASS2))) return;
-  const std::string name = Format(kPassLogPattern, Position);
-  // Encoders that keep their own statistics file (libx264) are pointed at ours.
+  const std::string& folder = FConverter.FPassLogFolder;
+  const std::string name = (folder.empty() ? "" : folder + "/") + Format(kPassLogPattern, Position);
+  // Encoders that keep their own statistics file (libx264) are pointed at ours;
+  // libx265 takes the pass and the file only among its own parameters.
   av_opt_set(enc, "stats", name.c_str(), AV_OPT_SEARCH_CHILDREN);
+  if (strcmp(Ost.Encoder->name, kX265) == 0) AddX265Pass(enc, enc->flags & AV_CODEC_FLAG_PASS1 ? 1 : 2, name);
   if (enc->flags & AV_CODEC_FLAG_PASS1) {
     Ost.LogFile.reset(fopen(name.c_str(), "wb"));
     if (!Ost.LogFile) throw Exception(Format("Cannot open file \"%s\". %s", name.c_str(), strerror(errno)));
@@ -406,8 +426,12 @@ void TConvertJob::WriteHeaders() {
 }
 
 void TConvertJob::Transcode() {
-  FConverter.FTimerStart.store(0);
-  FConverter.FLastTime.store(0);
+  // The used time of a job in passes counts from its first pass.
+  const bool laterPass = FConverter.FPassNumber.load() > 1;
+  if (!laterPass) {
+    FConverter.FTimerStart.store(0);
+    FConverter.FLastTime.store(0);
+  }
   FConverter.FState.store(csRunning);
   BuildStreamTables();
   MapStreams();
@@ -430,7 +454,7 @@ void TConvertJob::Transcode() {
   CheckStop();
   WriteHeaders();
   FInSetup.store(false);
-  FConverter.FTimerStart.store(av_gettime());
+  if (!laterPass) FConverter.FTimerStart.store(av_gettime());
   try {
     RunLoop();
   } catch (...) {

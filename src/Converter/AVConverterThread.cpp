@@ -12,6 +12,7 @@ extern "C" {
 }
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -29,6 +30,8 @@ constexpr const char* kFilterGraphClass = "AVFilterGraph";
 std::mutex gRegistryLock;                                      // guards gRegistry
 std::map<std::thread::id, TAVConvertThread*> gRegistry;        // worker -> its thread object
 std::atomic<int> gRunning{0};
+std::mutex gEndLock;                 // pairs with gEnded; taken when gRunning drops
+std::condition_variable gEnded;      // a job thread ended
 
 // The calling thread's numbers keep "." (LC_NUMERIC "C") while it lives,
 // whatever locale the host program adopted: the media library parses and
@@ -58,6 +61,11 @@ class TCNumericLocale {
 
 int RunningConverterThreads() { return gRunning.load(); }
 
+void WaitForConverterThreads() {
+  std::unique_lock<std::mutex> g(gEndLock);
+  gEnded.wait(g, [] { return gRunning.load() == 0; });
+}
+
 void TAVConvertThread::Start(TAVConverter* Converter, std::shared_ptr<std::atomic<bool>> Running) {
   auto self = std::unique_ptr<TAVConvertThread>(new TAVConvertThread(Converter, std::move(Running)));
   ++gRunning;
@@ -82,7 +90,9 @@ void TAVConvertThread::Execute() {
     gRegistry.erase(id);
   }
   FRunning->store(false);
+  std::lock_guard<std::mutex> g(gEndLock);
   --gRunning;
+  gEnded.notify_all();
 }
 
 TAVConverter* ConverterOfCurrentThread() {

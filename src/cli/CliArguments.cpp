@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "Common/SizeText.h"
+
 const char* const kCliUsage =
     "usage: quillbrook-convert --list-profiles\n"
     "       quillbrook-convert --probe FILE\n"
@@ -12,6 +14,7 @@ const char* const kCliUsage =
     "  --filters TEXT          filter-chain text\n"
     "  --option KEY=VALUE      advanced option (repeatable), after the profile\n"
     "  --threads N             codec threads (default: processor count)\n"
+    "  --target-size SIZE      the output at most SIZE (25M, 700K, 4.3G or bytes): two passes\n"
     "  --settings FILE.xml     run a stored conversion settings document\n"
     "  --no-user-profiles      only the built-in profiles, not the user's Profiles.ini\n"
     "  --output-dir DIR        convert every SOURCE (folders walked, tree mirrored) into DIR\n"
@@ -89,6 +92,13 @@ std::optional<TCliArguments> ParseCliArguments(const std::vector<std::string>& A
         return std::nullopt;
       }
       a.Threads = n;
+    } else if (arg == "--target-size") {
+      if (!value(v)) return std::nullopt;
+      a.TargetSize = ParseSizeText(v);
+      if (!a.TargetSize) {
+        Error = "--target-size needs a size such as 25M, 700K, 4.3G or a number of bytes: " + v;
+        return std::nullopt;
+      }
     } else if (arg == "--no-user-profiles") {
       a.UserProfiles = false;
     } else if (arg == "--jobs") {

@@ -1,5 +1,6 @@
 #pragma once
 // Command line of quillbrook-convert.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ struct TCliArguments {
   std::optional<std::string> Filters;
   std::vector<std::string> Options;  // KEY=VALUE, in order
   std::optional<int> Threads;
+  std::optional<int64_t> TargetSize;  // bytes the output may take at most
   std::string Settings;             // stored conversion settings document
   bool UserProfiles = true;         // the user's "Profiles.ini" replaces the built-in catalogue
   // Batch: every file and folder named, converted into OutputDir (tree mirrored).

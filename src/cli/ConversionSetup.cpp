@@ -37,6 +37,7 @@ void PrepareConverter(const TCliArguments& A, const TAVProfile& Profile, TAVConv
   o.SetInputFormat("");
   o.SetThreadCount(A.Threads ? *A.Threads : ProcessorCount());
   Profile.ApplyProfile(Converter);
+  o.SetTargetSize(A.TargetSize.value_or(0));
   for (const std::string& kv : A.Options) {
     const size_t eq = kv.find('=');
     o.SetAdvancedOption(kv.substr(0, eq), kv.substr(eq + 1));

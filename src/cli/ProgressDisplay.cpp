@@ -18,11 +18,18 @@ int64_t NowMs() {
 }
 }  // namespace
 
+// " pass=1/2", " pass=corrective" in a job with passes; nothing otherwise.
+std::string PassFigure(const TAVConverter& C) {
+  if (C.PassCount() <= 0) return "";
+  if (C.PassNumber() > C.PassCount()) return " pass=corrective";
+  return " pass=" + std::to_string(C.PassNumber()) + "/" + std::to_string(C.PassCount());
+}
+
 std::string ProgressFigures(const TAVConverter& C) {
   char line[256];
-  snprintf(line, sizeof line, "progress=%d%% bitrate=%.1fkbit/s size=%.0fKB used=%s left=%s", C.Progress(), C.Bitrate(),
+  snprintf(line, sizeof line, "progress=%d%% bitrate=%.1fkbit/s size=%.0fKB used=%s left=%s%s", C.Progress(), C.Bitrate(),
            static_cast<double>(C.TargetFileSize()) / kBytesPerKilobyte, TAVConverter::GetTimeString(C.GetUsedTime()).c_str(),
-           TAVConverter::GetTimeString(C.GetLeftTime()).c_str());
+           TAVConverter::GetTimeString(C.GetLeftTime()).c_str(), PassFigure(C).c_str());
   return line;
 }
 
@@ -40,8 +47,8 @@ void TProgressDisplay::Update(const TAVConverter& C, bool Final) {
     const int filled = std::min(kBarWidth, std::max(0, percent * kBarWidth / kFullPercent));
     std::string bar(static_cast<size_t>(filled), '#');
     bar.append(static_cast<size_t>(kBarWidth - filled), '-');
-    fprintf(FOut, "\r[%s] %3d%%  %.1f kbit/s  %.0f KB  %s used  %s left ", bar.c_str(), percent, C.Bitrate(),
-            sizeKb, used.c_str(), left.c_str());
+    fprintf(FOut, "\r[%s] %3d%%  %.1f kbit/s  %.0f KB  %s used  %s left%s ", bar.c_str(), percent, C.Bitrate(),
+            sizeKb, used.c_str(), left.c_str(), PassFigure(C).c_str());
     if (Final) fputc('\n', FOut);
   } else {
     fprintf(FOut, "%s\n", ProgressFigures(C).c_str());

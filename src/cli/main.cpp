@@ -137,8 +137,10 @@ int RunConversion(TCliConverter& converter, THeadlessDispatcher& dispatcher) {
   bool completed = false, stopped = false;
   // Worker, under the output lock (THeadlessDispatcher::RunProgress).
   converter.OnProgress = [&display](TAVConverter* C) { display.Update(*C); };
-  converter.OnComplete = [&completed](TAVConverter*) { completed = true; };
-  converter.OnStopped = [&stopped](TAVConverter*) { stopped = true; };
+  bool ended = false;  // the job's last event ran: its thread is about to end
+  converter.OnComplete = [&completed, &ended](TAVConverter*) { completed = ended = true; };
+  converter.OnStopped = [&stopped, &ended](TAVConverter*) { stopped = ended = true; };
+  converter.OnSetupFailed = [&ended](TAVConverter*) { ended = true; };
   // The worker and codec threads.
   converter.OnLog = [&output](TAVConverter*, int, const std::string& Text) {
     std::lock_guard<std::recursive_mutex> g(output);
@@ -152,8 +154,10 @@ int RunConversion(TCliConverter& converter, THeadlessDispatcher& dispatcher) {
     // Once the stop is asked, wait for the worker only: an interrupt flag that
     // stays set must not turn this loop into a busy one.
     dispatcher.PumpUntil(
-        [&stopRequested] { return RunningConverterThreads() == 0 || (gInterrupted.load() && !stopRequested); },
+        [&] { return ended || RunningConverterThreads() == 0 || (gInterrupted.load() && !stopRequested); },
         kPumpSliceMs);
+    // Not a poll: the dispatcher's recheck interval would add to every run.
+    if (ended) WaitForConverterThreads();
     if (gInterrupted.load() && !stopRequested) {
       converter.Stop();  // noticed at the next packet; the output stays playable
       stopRequested = true;
@@ -190,6 +194,7 @@ int ConvertSettings(const TCliArguments& A) {
   TCliConverter converter(session.Dispatcher.OutputLock());
   converter.SetConvertOptions(settings.ConvertOptions());
   if (A.Threads) converter.ConvertOptions().SetThreadCount(*A.Threads);
+  if (A.TargetSize) converter.ConvertOptions().SetTargetSize(*A.TargetSize);
   converter.InputFiles().Add(A.Source.empty() ? settings.SourceFile : A.Source);
   converter.OutputFiles().Add(A.Target.empty() ? settings.TargetFile : A.Target);
   return RunConversion(converter, session.Dispatcher);
