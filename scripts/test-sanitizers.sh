@@ -19,7 +19,7 @@ address_tests='.'
 # Concurrency: several converters (also with codec threads), pause/stop, a stop
 # during setup, the stress run, task execution.
 thread_programs=(test_converter test_commongui)
-thread_tests='^(ConverterThreads|HeadlessDispatcher|ConverterPause|ConverterState|ConverterStress|ConverterFailures|LockManager|TaskExecution|TaskDatabaseSafety)[./]'
+thread_tests='^(ConverterThreads|ConverterTargetSizeThreads|HeadlessDispatcher|ConverterPause|ConverterState|ConverterStress|ConverterFailures|LockManager|TaskExecution|TaskDatabaseSafety)[./]'
 
 for v in "${variants[@]}"; do
   dir="build-${v:0:1}san"  # build-asan, build-tsan

@@ -124,6 +124,9 @@ class TAVConverter {
   TPassOutcome RunPass(struct TSizeFit* Fit);
   // Worker: the passes of a size-limited job (AVConverterSizedJob.cpp).
   TPassOutcome RunSizedJob();
+  // Worker: whether the second pass of the library's MPEG encoders can reach
+  // the planned rate; sets the refusal's message when it cannot.
+  bool SecondPassFits(const struct TSizeFit& Fit);
   // Percent of the pass that runs, and the span it converts (0 while unknown).
   int PassProgress() const;
   double SpanSeconds() const;

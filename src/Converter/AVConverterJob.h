@@ -151,6 +151,8 @@ struct TSizeFit {
   bool TwoPass = false;           // the video encoder keeps statistics between passes
   std::optional<TSizePlan> Plan;  // made by the first pass's setup
   int64_t OtherBytes = 0;         // what the video rate does not control: sound, copies, container
+  std::string MpegStats;          // the first pass's statistics of the library's MPEG encoders
+  int Qmax = 0;                   // and their coarsest quantiser
 };
 
 class TConvertJob {
@@ -206,6 +208,8 @@ class TConvertJob {
   void PrepareCopy(TOutputStream& Ost, TInputStream& Ist);
   void PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist);
   void PrepareTwoPass(TOutputStream& Ost, int Position);
+  // The statistics file of the output stream at Position.
+  std::string PassLogName(int Position) const;
   void OpenEncoders();
   void OpenDecoders();
   void OpenDecoder(TInputStream& Ist);

@@ -236,11 +236,15 @@ void AddX265Pass(AVCodecContext* Enc, int Pass, const std::string& Stats) {
 
 }  // namespace
 
+std::string TConvertJob::PassLogName(int Position) const {
+  const std::string& folder = FConverter.FPassLogFolder;
+  return (folder.empty() ? "" : folder + "/") + Format(kPassLogPattern, Position);
+}
+
 void TConvertJob::PrepareTwoPass(TOutputStream& Ost, int Position) {
   AVCodecContext* enc = Ost.Enc.get();
   if (!(enc->flags & (AV_CODEC_FLAG_PASS1 | AV_CODEC_FLAG_PASS2))) return;
-  const std::string& folder = FConverter.FPassLogFolder;
-  const std::string name = (folder.empty() ? "" : folder + "/") + Format(kPassLogPattern, Position);
+  const std::string name = PassLogName(Position);
   // Encoders that keep their own statistics file (libx264) are pointed at ours;
   // libx265 takes the pass and the file only among its own parameters.
   av_opt_set(enc, "stats", name.c_str(), AV_OPT_SEARCH_CHILDREN);

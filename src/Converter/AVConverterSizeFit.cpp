@@ -1,5 +1,6 @@
 // A size-limited job's rates: planned from what the first pass's setup
 // found, then set on the encoders of every pass before they open.
+#include <algorithm>
 #include <cstring>
 
 extern "C" {
@@ -15,19 +16,31 @@ namespace {
 constexpr double kKilo = 1000.0;
 constexpr double kBitsPerByte = 8.0;
 
-// Encoders whose second pass reads what the first one measured.
-constexpr const char* kTwoPassEncoders[] = {"mpeg4",  "msmpeg4", "msmpeg4v2", "wmv1",    "wmv2",
-                                            "h263",   "h263p",   "flv",       "rv10",    "rv20",
-                                            "mpeg1video", "mpeg2video", "libx264", "libxvid", "libx265",
-                                            "libvpx", "libvpx-vp9"};
+// The library's own MPEG encoders: their rate control reads and writes
+// statistics lines, and refuses a second pass it cannot fit (the quantiser
+// runs out at 31).
+constexpr const char* kMpegEncoders[] = {"mpeg4", "msmpeg4", "msmpeg4v2", "wmv1", "wmv2",     "h263",
+                                         "h263p", "flv",     "rv10",      "rv20", "mpeg1video", "mpeg2video"};
+constexpr int kMpegCoarsestQuantiser = 31;
+// Other encoders whose second pass reads what the first one measured.
+constexpr const char* kTwoPassEncoders[] = {"libx264", "libxvid", "libx265", "libvpx", "libvpx-vp9"};
 // Quality settings that would override a bit rate.
 constexpr const char* kQualityOptions[] = {"crf", "qp"};
 
-bool KeepsStatistics(const AVCodec* Codec) {
+template <size_t N>
+bool Named(const AVCodec* Codec, const char* const (&Names)[N]) {
   if (!Codec) return false;
-  for (const char* name : kTwoPassEncoders)
+  for (const char* name : Names)
     if (strcmp(Codec->name, name) == 0) return true;
   return false;
+}
+
+bool KeepsStatistics(const AVCodec* Codec) { return Named(Codec, kMpegEncoders) || Named(Codec, kTwoPassEncoders); }
+
+// Bits per second of uncompressed sound (PCM): no rate to choose.
+int64_t FixedAudioRate(const AVCodecContext* Enc) {
+  const int bits = av_get_bits_per_sample(Enc->codec_id);
+  return bits > 0 ? static_cast<int64_t>(bits) * Enc->sample_rate * Enc->ch_layout.nb_channels : 0;
 }
 
 // Back to the encoder's own default: the profile's quality mode is off.
@@ -65,7 +78,7 @@ void TConvertJob::FitToSize(TSizeFit& Fit) {
   std::vector<TOutputStream*> video, audio;
   for (auto& ost : FOutputStreams) {
     if (Reencoded(*ost, AVMEDIA_TYPE_VIDEO)) video.push_back(ost.get());
-    else if (Reencoded(*ost, AVMEDIA_TYPE_AUDIO)) audio.push_back(ost.get());
+    else if (Reencoded(*ost, AVMEDIA_TYPE_AUDIO) && FixedAudioRate(ost->Enc.get()) == 0) audio.push_back(ost.get());
     else if (ost->StreamCopy && ost->Enc && ost->Enc->codec_type == AVMEDIA_TYPE_VIDEO && !ost->Cover)
       throw Exception("A target size needs the video to be re-encoded, not copied");
   }
@@ -83,8 +96,10 @@ void TConvertJob::FitToSize(TSizeFit& Fit) {
     }
     for (const TOutputStream* ost : audio) r.AudioRates.push_back(ost->Enc->bit_rate);
     if (!audio.empty() && audio.front()->Encoder) r.AudioEncoder = audio.front()->Encoder->name;
-    for (const auto& ost : FOutputStreams)
+    for (const auto& ost : FOutputStreams) {
       if (ost->StreamCopy && ost->Enc) r.FixedRate += SourceRate(ost->Enc->codec_type);
+      else if (Reencoded(*ost, AVMEDIA_TYPE_AUDIO)) r.FixedRate += FixedAudioRate(ost->Enc.get());
+    }
     if (video.empty() && audio.empty()) throw Exception("A target size needs a re-encoded stream");
     Fit.Plan = PlanTargetSize(r);
     Fit.TwoPass = !video.empty() && KeepsStatistics(video.front()->Encoder);
@@ -94,13 +109,22 @@ void TConvertJob::FitToSize(TSizeFit& Fit) {
                      Fit.Plan->OverheadBytes;
     FConverter.FPassCount.store(Fit.TwoPass ? 2 : 1);
     av_log(FOutputFiles.front().Ctx.get(), AV_LOG_WARNING,
-           "Target size %s for %.2f s: video %.0f kbit/s, audio %.0f kbit/s, %s\n",
+           "Target size %s for %.2f s: video %.0f kbit/s, other streams %.0f kbit/s, %s\n",
            MegabytesText(r.TargetBytes).c_str(), r.Seconds, static_cast<double>(Fit.Plan->VideoRate) / kKilo,
-           static_cast<double>(audioRate) / kKilo, Fit.TwoPass ? "two passes" : "one pass");
+           static_cast<double>(audioRate + r.FixedRate) / kKilo, Fit.TwoPass ? "two passes" : "one pass");
   }
   for (TOutputStream* ost : video) {
     AVCodecContext* enc = ost->Enc.get();
     ClearQuality(enc);
+    if (Named(ost->Encoder, kMpegEncoders)) {
+      // The size comes before the profile's quality bounds.
+      enc->qmax = kMpegCoarsestQuantiser;
+      Fit.Qmax = kMpegCoarsestQuantiser;
+      const auto position = static_cast<size_t>(std::find_if(FOutputStreams.begin(), FOutputStreams.end(),
+                                                             [&](const auto& o) { return o.get() == ost; }) -
+                                                FOutputStreams.begin());
+      Fit.MpegStats = PassLogName(static_cast<int>(position));
+    }
     enc->bit_rate = Fit.Plan->VideoRate;
     enc->flags &= ~(AV_CODEC_FLAG_PASS1 | AV_CODEC_FLAG_PASS2);
     if (Fit.TwoPass) enc->flags |= Fit.Pass == 1 ? AV_CODEC_FLAG_PASS1 : AV_CODEC_FLAG_PASS2;

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
 extern "C" {
@@ -55,6 +57,19 @@ double PercentOver(int64_t Actual, int64_t Target) {
 
 }  // namespace
 
+bool TAVConverter::SecondPassFits(const TSizeFit& Fit) {
+  // Keeps the library's rate control away from the edge it fails at (and
+  // then frees its state twice).
+  constexpr double kHeadroom = 1.25;
+  std::ifstream in(Fit.MpegStats, std::ios::binary);
+  std::stringstream stats;
+  stats << in.rdbuf();
+  const double least = LeastBitsAtQuantiser(stats.str(), Fit.Qmax) * kHeadroom;
+  if (static_cast<double>(Fit.Plan->VideoRate) * SpanSeconds() >= least) return true;
+  FErrorMsg = TooSmallMessage(FConvertOptions->TargetSize(), SizeForVideoBits(least, Fit.OtherBytes));
+  return false;
+}
+
 TAVConverter::TPassOutcome TAVConverter::RunSizedJob() {
   const TPassFolder folder;
   if (folder.Path().empty()) {
@@ -74,6 +89,13 @@ TAVConverter::TPassOutcome TAVConverter::RunSizedJob() {
   FPassCount.store(2);  // until the first setup knows the encoder
   TPassOutcome outcome = RunPass(&fit);
   if (outcome != TPassOutcome::Done) return outcome;
+  if (!fit.MpegStats.empty() && !SecondPassFits(fit)) {
+    // The first pass's file is no result: it was never meant to fit.
+    std::error_code ec;
+    std::filesystem::remove(FOutputFiles[0], ec);
+    MainThread().RunAndWait([this] { DoError(); });
+    return TPassOutcome::Failed;
+  }
   if (fit.TwoPass) {
     fit.Pass = 2;
     FPassNumber.store(2);

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <numeric>
 
@@ -90,11 +91,41 @@ int64_t ExpectedBytes(const TSizeRequest& R, int64_t Rate) {
 }
 
 [[noreturn]] void Refuse(const TSizeRequest& R, int64_t Smallest) {
-  throw Exception(Format("The target size %s is too small for this conversion: at least %s is needed",
-                         MegabytesText(R.TargetBytes).c_str(), MegabytesText(Smallest).c_str()));
+  throw Exception(TooSmallMessage(R.TargetBytes, Smallest));
 }
 
+// One number after Key in an entry of first-pass statistics ("q:236 itex:...").
+double StatsField(const std::string& Entry, const char* Key) {
+  const size_t at = Entry.find(Key);
+  return at == std::string::npos ? 0.0 : std::strtod(Entry.c_str() + at + std::strlen(Key), nullptr);
+}
+
+constexpr double kLambdaPerQuantiser = 118.0;  // the library's FF_QP2LAMBDA
+
 }  // namespace
+
+std::string TooSmallMessage(int64_t Target, int64_t Smallest) {
+  return Format("The target size %s is too small for this conversion: at least %s is needed",
+                MegabytesText(Target).c_str(), MegabytesText(Smallest).c_str());
+}
+
+double LeastBitsAtQuantiser(const std::string& Stats, int Qmax) {
+  // Texture bits scale with the inverse of the quantiser; motion vectors and
+  // headers stay what they were.
+  double bits = 0;
+  const double coarsest = static_cast<double>(std::max(Qmax, 1)) * kLambdaPerQuantiser;
+  for (size_t begin = 0, end; (end = Stats.find(';', begin)) != std::string::npos; begin = end + 1) {
+    const std::string entry = Stats.substr(begin, end - begin);
+    const double texture = StatsField(entry, " itex:") + StatsField(entry, " ptex:") + 1;
+    bits += texture * std::min(StatsField(entry, " q:"), coarsest) / coarsest + StatsField(entry, " mv:") +
+            StatsField(entry, " misc:");
+  }
+  return bits;
+}
+
+int64_t SizeForVideoBits(double VideoBits, int64_t OtherBytes) {
+  return static_cast<int64_t>(std::ceil(VideoBits / kBitsPerByte / (1.0 - kAimMargin))) + OtherBytes;
+}
 
 int64_t VideoFloor(int Width, int Height, double FrameRate) {
   const double rate = static_cast<double>(Width) * Height * std::max(FrameRate, 1.0) * kFloorBitsPerPixel;

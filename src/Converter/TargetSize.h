@@ -37,5 +37,17 @@ TSizePlan PlanTargetSize(const TSizeRequest& Request);
 // controls, less a further margin.
 int64_t CorrectedRate(int64_t Rate, int64_t OtherBytes, int64_t Target, int64_t Actual);
 
+// Bits the video of a first pass's statistics (the library's own MPEG
+// encoders) needs at least, at the coarsest quantiser Qmax: the second pass
+// of those encoders fails on a rate below that.
+double LeastBitsAtQuantiser(const std::string& Stats, int Qmax);
+
+// The size a job needs for VideoBits of video besides OtherBytes (sound,
+// copies, container), with the plan's margin.
+int64_t SizeForVideoBits(double VideoBits, int64_t OtherBytes);
+
+// The refusal of a size below Smallest.
+std::string TooSmallMessage(int64_t Target, int64_t Smallest);
+
 // The lowest video rate that still shows a picture at this size and rate.
 int64_t VideoFloor(int Width, int Height, double FrameRate);

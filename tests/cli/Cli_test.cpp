@@ -36,6 +36,7 @@ TEST(Cli, UsageErrorsExitWithTwo) {
   EXPECT_EQ(RunCli("--start abc in.avi").Status, 2);
   EXPECT_EQ(RunCli("--start 5 --end 2 in.avi").Status, 2);
   EXPECT_EQ(RunCli("--option novalue in.avi").Status, 2);
+  EXPECT_EQ(RunCli("--target-size 5MB in.avi").Status, 2);
   const Outcome unknown = RunCli("--profile 'No Such Profile' in.avi");
   EXPECT_EQ(unknown.Status, 2);
   EXPECT_NE(unknown.Output.find("No Such Profile"), std::string::npos);
@@ -87,6 +88,27 @@ TEST(Cli, TheSourceIsNeverItsOwnTarget) {
     EXPECT_NE(refused.Output.find("Target file is the same as the source file"), std::string::npos) << refused.Output;
   }
   EXPECT_EQ(std::filesystem::file_size(src), size);
+}
+
+TEST(Cli, ATargetSizeRunsInPassesOrIsRefused) {
+  const std::string src = fixtures::Clip640x480(2.0);
+  const std::string dir = fixtures::TempDir("cli_target_size");
+  const std::string divx = "--profile 'DivX影片(*.avi)' ";
+  const Outcome fitted = RunCli(divx + "--target-size 100K " + ShellQuote(src) + " " + ShellQuote(dir + "/fit.avi"));
+  EXPECT_EQ(fitted.Status, 0) << fitted.Output;
+  EXPECT_NE(fitted.Output.find("pass=1/2"), std::string::npos);
+  EXPECT_NE(fitted.Output.find("progress=100% "), std::string::npos);
+  EXPECT_LE(std::filesystem::file_size(dir + "/fit.avi"), 100u * 1024);
+  const Outcome refused = RunCli(divx + "--target-size 2K " + ShellQuote(src) + " " + ShellQuote(dir + "/no.avi"));
+  EXPECT_EQ(refused.Status, 1);
+  EXPECT_NE(refused.Output.find("The target size 0.01 MB is too small for this conversion: at least "), std::string::npos)
+      << refused.Output;
+  // The first pass shows the MPEG-4 encoder cannot get that small (its
+  // second pass would fail inside the library): refused, nothing left behind.
+  const Outcome unreachable = RunCli("--target-size 400K " + ShellQuote(src) + " " + ShellQuote(dir + "/mpeg4.avi"));
+  EXPECT_EQ(unreachable.Status, 1);
+  EXPECT_NE(unreachable.Output.find("is too small for this conversion: at least "), std::string::npos) << unreachable.Output;
+  EXPECT_FALSE(std::filesystem::exists(dir + "/mpeg4.avi"));
 }
 
 TEST(Cli, FailureExitsWithOneAndTheMessage) {
