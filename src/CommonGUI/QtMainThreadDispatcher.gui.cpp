@@ -9,6 +9,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <exception>
@@ -19,18 +20,39 @@ namespace {
 // Done() may become true without any event (a worker ending), so it is
 // rechecked this often.
 constexpr std::chrono::milliseconds kRecheck{20};
+// How long a worker watches for the end of its notification before it sleeps.
+constexpr std::chrono::microseconds kSpin{60};
 
 }  // namespace
 
 // One waiting progress notification, on its worker's stack.
 struct TQtMainThreadDispatcher::TRequest {
+  enum TState : int { Waiting, Sleeping, Done };
   const std::function<void()>* Work;
   std::exception_ptr Error;
-  // Released by the main thread once Work has run. Qt's semaphore sleeps on a
-  // futex at once; the standard one spins and yields first, which costs a
-  // loaded machine a time slice per hand-off.
-  QSemaphore Done;
+  // The worker first watches State for a few microseconds (a notification
+  // takes the main thread about that long), so the main thread need not wake
+  // it; then it sleeps on Wake, which the main thread releases. Qt's
+  // semaphore sleeps on a futex at once; the standard one spins and yields,
+  // which costs a loaded machine a time slice per hand-off.
+  std::atomic<int> State{Waiting};
+  QSemaphore Wake;
   TRequest* Next = nullptr;
+
+  // Worker.
+  void WaitDone() {
+    const auto until = std::chrono::steady_clock::now() + kSpin;
+    do {
+      if (State.load(std::memory_order_acquire) == Done) return;
+    } while (std::chrono::steady_clock::now() < until);
+    int expected = Waiting;
+    if (State.compare_exchange_strong(expected, Sleeping, std::memory_order_acq_rel)) Wake.acquire();
+  }
+  // Main thread, once Work has run. The worker may return at once: nothing of
+  // the request may be touched after this, unless the worker sleeps.
+  void SetDone() {
+    if (State.exchange(Done, std::memory_order_acq_rel) == Sleeping) Wake.release();
+  }
 };
 
 TQtMainThreadDispatcher::TEventCounter::TEventCounter() : FFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
@@ -73,7 +95,7 @@ void TQtMainThreadDispatcher::RunProgress(const std::function<void()>& Work) {
     const uint64_t one = 1;
     [[maybe_unused]] const ssize_t n = write(FWake.Fd(), &one, sizeof one);
   }
-  request.Done.acquire();
+  request.WaitDone();
   if (request.Error) std::rethrow_exception(request.Error);
 }
 
@@ -108,7 +130,7 @@ void TQtMainThreadDispatcher::RunRequests() {
           QCoreApplication::instance(),
           [behind] {
             RunWork(*behind);
-            behind->Done.release();  // the worker may return at once: *behind is gone
+            behind->SetDone();
           },
           Qt::QueuedConnection);
       behind = next;
@@ -120,7 +142,7 @@ void TQtMainThreadDispatcher::RunRequests() {
       std::lock_guard<std::mutex> g(FLock);
       --FServing;
     }
-    request->Done.release();  // the worker may return at once: *request is gone
+    request->SetDone();
   }
 }
 
