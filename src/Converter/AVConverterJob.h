@@ -168,8 +168,15 @@ class TConvertJob {
   // and sets them, and the pass, on the encoders (AVConverterSizeFit.cpp).
   // Throws when the size can't be met.
   void FitToSize(TSizeFit& Fit);
+
+ private:
+  // What the plan of a size-limited job needs to know (after SetUp).
+  TSizeRequest SizeRequest(const std::vector<struct TOutputStream*>& Video,
+                           const std::vector<TOutputStream*>& Audio) const;
   // Bits per second of the first input stream of Type (0 when unknown).
   int64_t SourceRate(AVMediaType Type) const;
+
+ public:
   // Transcode setup and the packet loop. Throws on failure.
   void Transcode();
   // True until the packet loop starts (a stop before then ends the job

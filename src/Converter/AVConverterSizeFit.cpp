@@ -73,6 +73,28 @@ int64_t TConvertJob::SourceRate(AVMediaType Type) const {
   return 0;
 }
 
+TSizeRequest TConvertJob::SizeRequest(const std::vector<TOutputStream*>& Video,
+                                      const std::vector<TOutputStream*>& Audio) const {
+  TSizeRequest r;
+  r.TargetBytes = FOptions.TargetSize();
+  r.Seconds = FConverter.SpanSeconds();
+  r.Format = FOutputFiles.front().Ctx->oformat->name;
+  if (!Video.empty()) {
+    const AVCodecContext* enc = Video.front()->Enc.get();
+    r.Video = true;
+    r.Width = enc->width;
+    r.Height = enc->height;
+    r.FrameRate = enc->framerate.den > 0 ? av_q2d(enc->framerate) : 0;
+  }
+  for (const TOutputStream* ost : Audio) r.AudioRates.push_back(ost->Enc->bit_rate);
+  if (!Audio.empty() && Audio.front()->Encoder) r.AudioEncoder = Audio.front()->Encoder->name;
+  for (const auto& ost : FOutputStreams) {
+    if (ost->StreamCopy && ost->Enc) r.FixedRate += SourceRate(ost->Enc->codec_type);
+    else if (Reencoded(*ost, AVMEDIA_TYPE_AUDIO)) r.FixedRate += FixedAudioRate(ost->Enc.get());
+  }
+  return r;
+}
+
 void TConvertJob::FitToSize(TSizeFit& Fit) {
   if (FOutputStreams.empty()) throw Exception("A target size needs an output stream");
   std::vector<TOutputStream*> video, audio;
@@ -83,23 +105,7 @@ void TConvertJob::FitToSize(TSizeFit& Fit) {
       throw Exception("A target size needs the video to be re-encoded, not copied");
   }
   if (!Fit.Plan) {
-    TSizeRequest r;
-    r.TargetBytes = FOptions.TargetSize();
-    r.Seconds = FConverter.SpanSeconds();
-    r.Format = FOutputFiles.front().Ctx->oformat->name;
-    if (!video.empty()) {
-      const AVCodecContext* enc = video.front()->Enc.get();
-      r.Video = true;
-      r.Width = enc->width;
-      r.Height = enc->height;
-      r.FrameRate = enc->framerate.den > 0 ? av_q2d(enc->framerate) : 0;
-    }
-    for (const TOutputStream* ost : audio) r.AudioRates.push_back(ost->Enc->bit_rate);
-    if (!audio.empty() && audio.front()->Encoder) r.AudioEncoder = audio.front()->Encoder->name;
-    for (const auto& ost : FOutputStreams) {
-      if (ost->StreamCopy && ost->Enc) r.FixedRate += SourceRate(ost->Enc->codec_type);
-      else if (Reencoded(*ost, AVMEDIA_TYPE_AUDIO)) r.FixedRate += FixedAudioRate(ost->Enc.get());
-    }
+    const TSizeRequest r = SizeRequest(video, audio);
     if (video.empty() && audio.empty()) throw Exception("A target size needs a re-encoded stream");
     Fit.Plan = PlanTargetSize(r);
     Fit.TwoPass = !video.empty() && KeepsStatistics(video.front()->Encoder);
