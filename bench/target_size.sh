@@ -50,7 +50,7 @@ fit() {
   local target result fix corr=no corr_s=0 passes
   target=$(python3 -c "print(int(float('${size%?}') * {'K': 1024, 'M': 1048576, 'G': 1073741824}['${size: -1}']))")
   result=$(stat -c %s "$out" 2>/dev/null || echo 0)
-  passes=$(grep -o 'two passes\|one pass' "$log" | head -1 | sed 's/two passes/2/;s/one pass/1/')
+  passes=$(grep -o 'two passes\|one pass' "$log" | head -1 | sed 's/two passes/2/;s/one pass/1/' || true)
   fix=$(grep -m1 'pass again' "$log" | cut -d' ' -f1 || true)
   if [ -n "$fix" ]; then corr=yes; corr_s=$(echo "$end - $fix" | bc -l); fi
   printf '%s target=%s result=%s fill=%.3f passes=%s corrective=%s wall=%.1f corrective_s=%.1f exit=%s\n' \

@@ -127,6 +127,7 @@ struct TOutputStream {
   int64_t PrimingLeft = 0;
   // two-pass statistics (first pass)
   std::unique_ptr<FILE, FileCloser> LogFile;
+  const char* StatsWritten = nullptr;  // the encoder's statistics text last written
 };
 
 struct TOutputFile {
