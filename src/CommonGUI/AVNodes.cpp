@@ -341,6 +341,13 @@ void TAVTask::Delete(bool DeleteSource, bool DeleteTarget) {
   // else refers to it any more); nothing of it may be touched afterwards.
 }
 
+std::string ProgressCaption(int Percent, int PassNumber, int PassCount) {
+  std::string caption = std::to_string(Percent) + "%";
+  if (PassCount <= 0) return caption;
+  if (PassNumber > PassCount) return caption + " 修正";
+  return caption + " 第" + std::to_string(PassNumber) + "遍/共" + std::to_string(PassCount) + "遍";
+}
+
 std::string TConvertingTask::GetCaption(int ColumnIndex) const {
   const TConversionSettings& s = *FSettings;
   const TAVConverter& c = *FConverter;
@@ -352,7 +359,11 @@ std::string TConvertingTask::GetCaption(int ColumnIndex) const {
       case 3: return SizeCaption(c.TargetFileSize());
       case 4: return GetTargetProfileText();
       case 5: return DurationCaption(c.Duration());
-      case 6: return FStatus == stWaiting ? kWaitingCaption : std::to_string(c.Progress()) + "%";
+      case 6:
+        if (FStatus == stWaiting) return kWaitingCaption;
+        // The pass only while it runs: a stopped or refused job shows none.
+        if (FStatus == stRunning || FStatus == stPaused) return ProgressCaption(c.Progress(), c.PassNumber(), c.PassCount());
+        return ProgressCaption(c.Progress(), 0, 0);
       case 7: return BitrateCaption(c.Bitrate());
       case 8: return TAVConverter::GetTimeString(c.GetLeftTime());
       case 9: return TAVConverter::GetTimeString(c.GetUsedTime());

@@ -271,3 +271,7 @@ std::string TrimLogLine(const std::string& Text);
 constexpr int kMaxLogLines = 50;  // kept before a new line is added
 // The progress column of a task that waits for a free place.
 inline constexpr const char* kWaitingCaption = "等待中";
+// The progress column of a converting task: "45%", followed in a job with
+// passes (a target size) by the pass that runs: "45% 第1遍/共2遍", and
+// "95% 修正" while a corrective pass runs (PassNumber above PassCount).
+std::string ProgressCaption(int Percent, int PassNumber, int PassCount);

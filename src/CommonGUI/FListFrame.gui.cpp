@@ -39,6 +39,8 @@ TFrameList::TFrameList(QWidget* Parent) : QWidget(Parent) {
   layout->addWidget(lvTasks);
 
   connect(FModel, &TTaskListModel::ColumnsChanged, this, &TFrameList::ApplyColumnWidths);
+  connect(FModel, &QAbstractItemModel::dataChanged, this,
+          [this](const QModelIndex& TopLeft, const QModelIndex& BottomRight) { WidenForRows(TopLeft.row(), BottomRight.row()); });
   connect(lvTasks->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
           [this](const QModelIndex& Current) {
             if (TNodeObject* object = FModel->ObjectAt(Current.row())) emit TaskChanged(object);
@@ -51,10 +53,25 @@ TFrameList::TFrameList(QWidget* Parent) : QWidget(Parent) {
 void TFrameList::ApplyColumnWidths() {
   // The declared widths, widened where a row's text or the caption would be
   // cut (a date in a larger font, a long file name).
+  FGivenWidths.assign(static_cast<size_t>(FModel->columnCount()), 0);
   for (int c = 0; c < FModel->columnCount(); ++c) {
     lvTasks->resizeColumnToContents(c);
     lvTasks->setColumnWidth(c, std::max(FModel->ColumnWidth(c), lvTasks->columnWidth(c)));
+    FGivenWidths[static_cast<size_t>(c)] = lvTasks->columnWidth(c);
   }
+}
+
+void TFrameList::WidenForRows(int First, int Last) {
+  const int columns = std::min(FModel->columnCount(), static_cast<int>(FGivenWidths.size()));
+  for (int r = First; r <= Last; ++r)
+    for (int c = 0; c < columns; ++c) {
+      int& given = FGivenWidths[static_cast<size_t>(c)];
+      if (lvTasks->columnWidth(c) != given) continue;  // the user's width stays
+      const int needed = lvTasks->sizeHintForIndex(FModel->index(r, c)).width();
+      if (needed <= given) continue;
+      lvTasks->setColumnWidth(c, needed);
+      given = needed;
+    }
 }
 
 void TFrameList::ShowNode(TNodeObject& Node) {

@@ -43,8 +43,12 @@ class TFrameList : public QWidget {
 
  private:
   void ApplyColumnWidths();
+  // A repainted row whose text outgrew its column (a size-limited task adds
+  // its pass to the progress) widens that column, unless the user sized it.
+  void WidenForRows(int First, int Last);
 
   TTaskListModel* FModel;
+  std::vector<int> FGivenWidths;  // per column, the width the list gave it last
   QTreeView* lvTasks;
   QMenu* FTaskMenu = nullptr;
 };

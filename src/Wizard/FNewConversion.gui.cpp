@@ -105,7 +105,7 @@ TFormNewConversion::TFormNewConversion(TAVProfileList& Catalogue, TCategorySourc
 
   connect(btnBack, &QPushButton::clicked, this, [this] { ShowPage(0); });
   connect(btnNext, &QPushButton::clicked, this, [this] {
-    if (CanFinish()) ShowPage(1);
+    if (CanFinish() && CheckedTargetSize()) ShowPage(1);
   });
   connect(btnFinish, &QPushButton::clicked, this, [this] { Guarded([this] { Finish(); }); });
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -160,6 +160,7 @@ QWidget* TFormNewConversion::CreateSourcePage() {
   profile->addWidget(cbCategories);
   profile->addWidget(cbProfiles, 1);
   profile->addWidget(btnEditProfile);
+  profile->addWidget(CreateTargetSizeField());
 
   edtTarget = new QLineEdit;
   edtTarget->setObjectName(QStringLiteral("edtTarget"));
@@ -503,8 +504,13 @@ void TFormNewConversion::Finish() {
     ShowErrorMessage(kTargetIsSourceMessage);
     return;
   }
+  const std::optional<int64_t> size = CheckedTargetSize();
+  if (!size) return;
   if (CurrentPage() == 1) cnvAV.ConvertOptions().FilterOptions().SetVideoFilters(BuildFilterText());
   ApplyProfileToOptions();
+  // After the profile, which knows nothing of it; the job derives its rates
+  // from the size instead of the profile's.
+  cnvAV.ConvertOptions().SetTargetSize(*size);
   accept();
 }
 

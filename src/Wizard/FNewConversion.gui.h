@@ -1,12 +1,14 @@
 #pragma once
-// The conversion wizard ("转换向导"): source, category, profile, target and
-// trim range on the first page, the video filters on the second; finishing
+// The conversion wizard ("转换向导"): source, category, profile (with an
+// optional target size), target and trim range on the first page, the video filters on the second; finishing
 // returns the conversion settings. Its own converter cnvAV is never started:
 // it only holds the options. Main thread.
 #include <QDialog>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -109,6 +111,7 @@ class TFormNewConversion : public QDialog {
   QComboBox* cbCategories;
   QComboBox* cbProfiles;
   QToolButton* btnEditProfile;
+  QLineEdit* edtTargetSize;  // "目标大小(MB)": empty, or the size the output must not exceed
   QLineEdit* edtTarget;
   QToolButton* btnBrowseTarget;
   QLabel* lblFrameSize;
@@ -161,6 +164,11 @@ class TFormNewConversion : public QDialog {
   void DeleteFilter();
   void Finish();
   void ApplyProfileToOptions();
+  // The target size field, with its label (FNewConversionTargetSize.gui.cpp).
+  QWidget* CreateTargetSizeField();
+  // The field's size in bytes (0: none); when it holds no size, says so,
+  // shows it on the first page and gives nothing.
+  std::optional<int64_t> CheckedTargetSize();
   // Batch: the list and the targets follow the profile and the category.
   QWidget* CreateSourceList();
   void UpdateBatchTargets();

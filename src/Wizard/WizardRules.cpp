@@ -1,6 +1,9 @@
 #include "Wizard/WizardRules.h"
 
+#include <algorithm>
+
 #include "Common/SameFile.h"
+#include "Common/SizeText.h"
 #include "CommonGUI/AVNodes.h"
 #include "Converter/AVConverterOptions.h"
 
@@ -41,6 +44,15 @@ std::string RerootTarget(const std::string& Folder, const std::string& Target) {
   if (out.empty() || out.back() != '/') out += '/';
   const size_t name = Target.find_last_of('/');
   return out + (name == std::string::npos ? Target : Target.substr(name + 1));
+}
+
+std::optional<int64_t> TargetSizeFromField(const std::string& Text) {
+  const size_t first = Text.find_first_not_of(" \t");
+  if (first == std::string::npos) return 0;
+  std::string number = Text.substr(first, Text.find_last_not_of(" \t") - first + 1);
+  // Megabytes in the size syntax the command line reads, which has "." only.
+  std::replace(number.begin(), number.end(), ',', '.');
+  return ParseSizeText(number + "M");
 }
 
 std::string RangeLabel(int64_t Milliseconds) {

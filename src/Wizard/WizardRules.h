@@ -3,6 +3,7 @@
 // trim range. Main thread.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "Common/SameFile.h"
@@ -22,6 +23,15 @@ std::string UniqueTargetName(const std::string& Candidate,
 std::string TargetBesideSource(const std::string& Candidate, const std::string& Source);
 // Folder (a "/" added when missing) followed by the name part of Target.
 std::string RerootTarget(const std::string& Folder, const std::string& Target);
+// The target size field ("目标大小(MB)"): megabytes with "." or "," as decimal
+// point whatever the locale (a German user types "4,5"), surrounding blanks
+// ignored, in bytes (1 MB = 1,048,576 bytes, fractions of a byte dropped).
+// 0 for a blank field (no limit); nothing for anything that is not a size of
+// at least one byte.
+std::optional<int64_t> TargetSizeFromField(const std::string& Text);
+// What the wizard says when the field holds no such size.
+inline constexpr const char* kTargetSizeInvalidMessage =
+    "目标大小无效：请输入大于0的兆字节数，例如 25 或 4,5；留空表示不限制大小";
 // A position in milliseconds as whole seconds (rounded half to even) in the
 // "%d:%d:%d" form.
 std::string RangeLabel(int64_t Milliseconds);

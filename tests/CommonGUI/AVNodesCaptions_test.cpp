@@ -26,6 +26,10 @@ TEST(TaskCaptions, SizesDurationsRatesAndDates) {
   EXPECT_EQ(DateCaption(45000.5), "2023-03-15 12:00:00");
   EXPECT_EQ(FileNameOnly("/a/b/视频.avi"), "视频.avi");
   EXPECT_EQ(TrimLogLine("  \tframe=1 dropped\r\n"), "frame=1 dropped");
+  // Progress alone for a plain job; the pass of a size-limited one after it.
+  EXPECT_EQ(ProgressCaption(45, 0, 0), "45%");
+  EXPECT_EQ(ProgressCaption(30, 1, 2), "30% 第1遍/共2遍");
+  EXPECT_EQ(ProgressCaption(95, 3, 2), "95% 修正");
 }
 
 TEST(TaskColumns, BothKindsOfCategory) {

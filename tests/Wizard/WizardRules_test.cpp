@@ -8,6 +8,7 @@
 #include "Converter/AVConverterOptions.h"
 #include "Wizard/WizardRules.h"
 #include "support/Fixtures.h"
+#include "support/ScopedLocale.h"
 
 namespace fs = std::filesystem;
 
@@ -95,4 +96,19 @@ TEST(WizardTrimRange, LabelsShowWholeSecondsRoundedHalfToEven) {
   EXPECT_EQ(RangeLabel(11500), "0:0:12");
   EXPECT_EQ(RangeLabel(70000), "0:1:10");
   EXPECT_EQ(RangeLabel(3723400), "1:2:3");
+}
+
+// The C library's numbers follow the user's locale in the GUI; the field
+// must read the same in any.
+TEST(WizardTargetSize, MegabytesWithAPointOrACommaAreBytes) {
+  const fixtures::ScopedLocale comma(fixtures::kCommaLocale);
+  constexpr int64_t kMB = 1048576;
+  EXPECT_EQ(TargetSizeFromField(""), 0);
+  EXPECT_EQ(TargetSizeFromField("  "), 0);
+  EXPECT_EQ(TargetSizeFromField("25"), 25 * kMB);
+  EXPECT_EQ(TargetSizeFromField(" 4,5\t"), 9 * kMB / 2);
+  EXPECT_EQ(TargetSizeFromField("4.5"), 9 * kMB / 2);
+  EXPECT_EQ(TargetSizeFromField("0,3"), 314572);  // 314572.8 bytes: never above what was asked
+  for (const char* refused : {"0", "0,0", "-5", "abc", "4,5,6", "1e3", "25 MB", "25M", "0,0000001", "99999999999999"})
+    EXPECT_EQ(TargetSizeFromField(refused), std::nullopt) << refused;
 }
