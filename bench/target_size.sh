@@ -83,7 +83,7 @@ if [[ batch =~ $only ]]; then
   mkdir -p "$work/batch_in" "$work/batch_out"
   for s in 20 40 90; do cp "$(noisy 1280x720 "$s")" "$work/batch_in/noisy_$s.mp4"; done
   "$cli" --profile "MPEG-4 AVC" --target-size 3M "$work/batch_in" --output-dir "$work/batch_out" >/dev/null 2>&1 || true
-  for f in "$work"/batch_out/*; do
+  find "$work/batch_out" -type f | sort | while read -r f; do
     printf 'batch_%s target=3145728 result=%s fill=%.3f\n' "$(basename "$f")" "$(stat -c %s "$f")" \
       "$(echo "$(stat -c %s "$f") / 3145728" | bc -l)"
   done

@@ -94,7 +94,7 @@ TAVConverter::TPassOutcome TAVConverter::RunSizedJob() {
     std::error_code ec;
     std::filesystem::remove(FOutputFiles[0], ec);
     MainThread().RunAndWait([this] { DoError(); });
-    return TPassOutcome::Failed;
+    return TPassOutcome::SetupFailed;  // a refusal, as before the first pass: no result
   }
   if (fit.TwoPass) {
     fit.Pass = 2;

@@ -152,6 +152,20 @@ TEST_F(ConverterTargetSize, ASizeThatCannotHoldAPictureIsRefusedBeforeEncoding) 
   EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+// The MPEG-4 encoder's first pass shows it cannot get that small at its
+// coarsest quantiser (its second pass would fail inside the library): a
+// refusal as well, with nothing left behind and no completion.
+TEST_F(ConverterTargetSize, ASizeTheMpegEncoderCannotReachIsRefusedAfterItsFirstPass) {
+  Apply("DivX影片(*.avi)", 40 * kKiB);
+  const std::string out = Dir + "/unreachable.avi";
+  ASSERT_TRUE(harness::Run(C, Loop, NoisyClip("320x240", 3), out).Finished);
+  ASSERT_EQ(Errors.Messages().size(), 1u);
+  EXPECT_NE(Errors.Messages()[0].find("is too small for this conversion: at least "), std::string::npos);
+  EXPECT_TRUE(Logged(E, "two passes"));  // planned, so refused only after the first pass
+  EXPECT_EQ(E.Completed, 0);
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 TEST_F(ConverterTargetSize, AnOvershootGetsACorrectivePass) {
   // Copied FLAC sound in Matroska states no rate: the plan cannot count it,
   // so the first file is too large by about the sound's size.
