@@ -43,6 +43,7 @@ void TAVPreviewDecoder::SetActive(bool Value) {
 
 bool TAVPreviewDecoder::OpenFile() {
   AVFormatContext* raw = nullptr;
+  PrepareDeviceUrl(FInputFile);
   if (avformat_open_input(&raw, FInputFile.c_str(), nullptr, nullptr) != 0) return false;
   ic.reset(raw);
   if (avformat_find_stream_info(raw, nullptr) < 0) return false;

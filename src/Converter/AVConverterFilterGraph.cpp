@@ -167,6 +167,7 @@ bool TVideoFilterGraph::BuildPiece(TPiece& Piece, const std::vector<TChainEntry>
   AVFilterGraph* graph = Piece.Graph.get();
   if (!graph) return Fail("Out of memory", "");
   graph->opaque = FLogOwner;
+  graph->nb_threads = FThreadCount;
   const int swsFlags = Head ? Head->SwsFlags : 0;
   // Used for the scalers the library inserts where formats differ.
   graph->scale_sws_opts = av_strdup(Format("flags=0x%X", swsFlags).c_str());

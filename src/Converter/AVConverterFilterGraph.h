@@ -61,6 +61,11 @@ class TVideoFilterGraph {
 
   // The object the graph's log lines belong to (its opaque field); set before Build.
   void SetLogOwner(void* Owner) { FLogOwner = Owner; }
+  // Threads its filters may slice a picture over; set before Build. The
+  // conversion's codec thread count, as the ffmpeg CLI gives its filters the
+  // encoder's: the library's own choice (processors + 1) only adds wake-ups
+  // next to codec threads that already keep the processors busy.
+  void SetThreadCount(int Threads) { FThreadCount = Threads > 0 ? Threads : 0; }
 
   // Builds the graph. False on any failure (the caller raises
   // "Error opening filters!"); the reason is in the library log.
@@ -95,4 +100,5 @@ class TVideoFilterGraph {
 
   std::vector<std::unique_ptr<TPiece>> FPieces;  // worker thread only
   void* FLogOwner = nullptr;
+  int FThreadCount = 0;  // 0: the library's choice
 };

@@ -1,5 +1,6 @@
 #include "Converter/AVConverterIO.h"
 
+#include "Converter/avlib.h"
 #include "Media/StreamProtocol.h"
 #include "Media/wavcap.h"
 
@@ -15,7 +16,7 @@ std::string StreamNameForGuess(const std::string& Name) { return Name.substr(siz
 
 const AVInputFormat* FindInputFormat(const std::string& Name) {
   if (Name == kWavCapFormatName) return WavCapInputFormat();
-  return av_find_input_format(Name.c_str());
+  return FindInputFormatByName(Name);
 }
 
 bool IsCaptureFormat(const AVInputFormat* Format) { return Format && Format == WavCapInputFormat(); }

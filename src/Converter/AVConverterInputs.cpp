@@ -12,6 +12,7 @@ extern "C" {
 #include "Converter/AVConverter.h"
 #include "Converter/AVConverterJob.h"
 #include "Converter/AVConverterIO.h"
+#include "Converter/avlib.h"
 #include "Converter/AVConverterWaitingIO.h"
 
 namespace {
@@ -59,7 +60,7 @@ void TConvertJob::ResolveFormats() {
   if (!in.empty()) {
     FInputFormat = FindInputFormat(in);
   }
-  if (!out.empty()) FOutputFormat = av_guess_format(out.c_str(), nullptr, nullptr);
+  if (!out.empty()) FOutputFormat = FindOutputFormatByName(out);
   if (!FInputFormat && !FOutputFormat)
     throw Exception(Format("Unknown input %s or Output format %s", in.c_str(), out.c_str()));
 }
@@ -122,6 +123,7 @@ void TConvertJob::OpenInput(int Index) {
     ic->flags |= AVFMT_FLAG_CUSTOM_IO;
   }
   ic->interrupt_callback = InputInterrupt();
+  PrepareDeviceUrl(name);
   AVFormatContext* raw = ic.release();
   int ret = avformat_open_input(&raw, name.c_str(), FInputFormat, &params);
   if (ret < 0) {

@@ -1,5 +1,7 @@
 #include "Converter/AVConverterPrivateOptions.h"
 
+#include "Converter/avlib.h"
+
 extern "C" {
 #include <libavutil/opt.h>
 }
@@ -13,7 +15,7 @@ void* TPrivateOptionCheck::Judge(const std::string& Owner) {
     ctx.reset(avcodec_alloc_context3(encoder));
     return ctx.get();
   }
-  if (const AVOutputFormat* muxer = av_guess_format(Owner.c_str(), nullptr, nullptr)) {
+  if (const AVOutputFormat* muxer = FindOutputFormatByName(Owner)) {
     AVFormatContext* raw = nullptr;
     avformat_alloc_output_context2(&raw, muxer, nullptr, nullptr);
     auto& ctx = FMuxers[Owner];

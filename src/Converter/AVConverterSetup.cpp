@@ -213,6 +213,7 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist) {
   av_dict_set(&Ost.St->metadata, "rotate", nullptr, 0);
   Ost.Graph = std::make_unique<TVideoFilterGraph>();
   Ost.Graph->SetLogOwner(&FConverter);
+  Ost.Graph->SetThreadCount(FOptions.ThreadCount());
   if (!Ost.Graph->Build(in, out, FOptions.FilterOptions().VideoFilters()))
     throw Exception("Error opening filters!");
   enc->width = Ost.Graph->OutputWidth();

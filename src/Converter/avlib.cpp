@@ -7,8 +7,9 @@
 #include <mutex>
 
 extern "C" {
-#include <libavdevice/avdevice.h>
+#include <libavdevice/version.h>
 #include <libavformat/avformat.h>
+#include <libavutil/macros.h>
 }
 
 #include "Common/Errors.h"
@@ -29,6 +30,14 @@ constexpr std::array<TMediaExtension, 3> kExtensions{{
     {"stream", "protocol"},
     {"wavcap", "input format"},
 }};
+
+// The device library's file name; it is dlopen'ed, not linked.
+constexpr const char* kDeviceLibraryName = "libavdevice.so." AV_STRINGIFY(LIBAVDEVICE_VERSION_MAJOR);
+constexpr const char* kDeviceRegistration = "avdevice_register_all";
+constexpr const char* kDevicePrefix = "/dev/";
+std::mutex gDeviceLock;       // guards gDevicesTried and gDevicesRegistered
+bool gDevicesTried = false;
+bool gDevicesRegistered = false;
 
 std::mutex gHandlerLock;            // guards gHandler
 TErrorMessageHandler gHandler;      // empty: print to stderr
@@ -58,9 +67,8 @@ void LoadMediaLibrary() {
   // AviSynth library again each time costs a search of the library path.
   if (gRegistered) return;
   BindAviSynth();
-  // FFmpeg 5.1 registers its codecs, formats and filters itself; devices still
-  // need the call.
-  avdevice_register_all();
+  // FFmpeg 5.1 registers its codecs, formats and filters itself; devices are
+  // registered on first need (RegisterDeviceFormats).
   gRegistered = true;
   ++gRegistrationCount;
 }
@@ -77,6 +85,33 @@ void UnloadMediaLibrary() {
 bool MediaLibraryRegistered() {
   std::lock_guard<std::mutex> g(gBindLock);
   return gRegistered;
+}
+
+bool RegisterDeviceFormats() {
+  std::lock_guard<std::mutex> g(gDeviceLock);
+  if (gDevicesTried) return gDevicesRegistered;
+  gDevicesTried = true;
+  // Kept loaded for good: the format list points into it from now on.
+  void* lib = dlopen(kDeviceLibraryName, RTLD_NOW | RTLD_LOCAL);
+  void* entry = lib ? dlsym(lib, kDeviceRegistration) : nullptr;
+  if (!entry) return false;
+  reinterpret_cast<void (*)()>(entry)();
+  gDevicesRegistered = true;
+  return true;
+}
+
+void PrepareDeviceUrl(const std::string& Url) {
+  if (Url.rfind(kDevicePrefix, 0) == 0) RegisterDeviceFormats();
+}
+
+const AVInputFormat* FindInputFormatByName(const std::string& Name) {
+  if (const AVInputFormat* f = av_find_input_format(Name.c_str())) return f;
+  return RegisterDeviceFormats() ? av_find_input_format(Name.c_str()) : nullptr;
+}
+
+const AVOutputFormat* FindOutputFormatByName(const std::string& Name) {
+  if (const AVOutputFormat* f = av_guess_format(Name.c_str(), nullptr, nullptr)) return f;
+  return RegisterDeviceFormats() ? av_guess_format(Name.c_str(), nullptr, nullptr) : nullptr;
 }
 
 int MediaLibraryRegistrationCount() {

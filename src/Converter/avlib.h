@@ -14,6 +14,19 @@ bool MediaLibraryRegistered();
 // How many times registration has run since the program started (tests).
 int MediaLibraryRegistrationCount();
 
+// Device formats (capture cards, screens, sound servers, "lavfi": the
+// libavdevice formats) are registered on first need, not at start: loading
+// that library and the fifty it alone depends on cost every run about 15 ms.
+// Any thread; once per process. False when the library can't be loaded.
+bool RegisterDeviceFormats();
+// Any thread: registers the device formats before Url is opened when it names
+// a device file, which a device format may claim when probing.
+void PrepareDeviceUrl(const std::string& Url);
+// Any thread: the format of that name, looked for among the device formats
+// too when the library's own list lacks it; nullptr when neither has it.
+const struct AVInputFormat* FindInputFormatByName(const std::string& Name);
+const struct AVOutputFormat* FindOutputFormatByName(const std::string& Name);
+
 // Lock-manager callback with the library's slot semantics: 0 create, 1 obtain,
 // 2 release, 3 destroy (slot set to null); other codes do nothing; always 0.
 // FFmpeg 5.1 has no lock manager, so it is not registered anywhere.

@@ -4,6 +4,7 @@
 
 #include "Common/Errors.h"
 #include "Converter/DisplayRotation.h"
+#include "Converter/avlib.h"
 
 void TAVProbe::SetActive(bool Value) {
   if (Value == FActive) return;
@@ -31,6 +32,7 @@ void TAVProbe::Close() {
 
 void TAVProbe::Open() {
   AVFormatContext* raw = nullptr;
+  PrepareDeviceUrl(FFileName);
   if (avformat_open_input(&raw, FFileName.c_str(), ForcedFormat, nullptr) < 0) throw Exception("Error Opening File!");
   FInput.reset(raw);
   if (avformat_find_stream_info(raw, nullptr) < 0) throw Exception("Can not find stream information");

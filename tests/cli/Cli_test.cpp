@@ -190,6 +190,33 @@ TEST(Cli, ProbePrintsTheFields) {
   EXPECT_EQ(missing.Status, 1);
 }
 
+// The device library (and the fifty shared objects it alone needs) is loaded
+// only for a device format; the dynamic loader names every object it opens.
+TEST(Cli, LoadsTheDeviceLibraryOnlyForADeviceFormat) {
+  const std::string dir = fixtures::TempDir("cli_devices");
+  auto run = [&](const std::string& Source, const std::string& InputFormat, const std::string& Target) {
+    TConversionSettings settings;
+    settings.SourceFile = Source;
+    settings.TargetFile = dir + "/" + Target;
+    settings.ConvertOptions().SetInputFormat(InputFormat);
+    settings.ConvertOptions().VideoOptions().SetEncoderVideoCodecName("mpeg4");
+    settings.ConvertOptions().AudioOptions().SetAudioDisable(true);
+    std::ofstream(dir + "/" + Target + ".xml") << settings.ToXml();
+    int status = 0;
+    std::string out = fixtures::RunCommand("LD_DEBUG=files " + std::string(QB_CLI) + " --settings " +
+                                               ShellQuote(dir + "/" + Target + ".xml") + " 2>&1 </dev/null",
+                                           &status);
+    return Outcome{status, out};
+  };
+  const Outcome file = run(fixtures::Clip640x480(2.0), "", "file.avi");
+  const Outcome device = run("testsrc2=size=160x120:rate=25:duration=1", "lavfi", "device.avi");
+  EXPECT_EQ(file.Status, 0) << file.Output;
+  EXPECT_EQ(file.Output.find("libavdevice"), std::string::npos);
+  EXPECT_EQ(device.Status, 0) << device.Output;
+  EXPECT_NE(device.Output.find("libavdevice"), std::string::npos);
+  EXPECT_EQ(fixtures::Probe(dir + "/device.avi", "stream=codec_type,width"), "codec_type=video\nwidth=160\n");
+}
+
 TEST(Cli, FiltersInTheSystemsSyntax) {
   const std::string dir = fixtures::TempDir("cli_filters");
   const Outcome r = RunCli("--profile 'DivX影片(*.avi)' --filters 'drawbox=0:0:320:240:Red' " +
