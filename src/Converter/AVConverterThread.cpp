@@ -12,7 +12,6 @@ extern "C" {
 }
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -29,9 +28,10 @@ constexpr const char* kFilterGraphClass = "AVFilterGraph";
 
 std::mutex gRegistryLock;                                      // guards gRegistry
 std::map<std::thread::id, TAVConvertThread*> gRegistry;        // worker -> its thread object
+// Job threads still running; waited on through the atomic itself, which
+// (unlike a condition variable) is never destroyed under a thread that ends
+// while the process exits.
 std::atomic<int> gRunning{0};
-std::mutex gEndLock;                 // pairs with gEnded; taken when gRunning drops
-std::condition_variable gEnded;      // a job thread ended
 
 // The calling thread's numbers keep "." (LC_NUMERIC "C") while it lives,
 // whatever locale the host program adopted: the media library parses and
@@ -62,8 +62,7 @@ class TCNumericLocale {
 int RunningConverterThreads() { return gRunning.load(); }
 
 void WaitForConverterThreads() {
-  std::unique_lock<std::mutex> g(gEndLock);
-  gEnded.wait(g, [] { return gRunning.load() == 0; });
+  for (int n = gRunning.load(); n != 0; n = gRunning.load()) gRunning.wait(n);
 }
 
 void TAVConvertThread::Start(TAVConverter* Converter, std::shared_ptr<std::atomic<bool>> Running) {
@@ -90,9 +89,8 @@ void TAVConvertThread::Execute() {
     gRegistry.erase(id);
   }
   FRunning->store(false);
-  std::lock_guard<std::mutex> g(gEndLock);
   --gRunning;
-  gEnded.notify_all();
+  gRunning.notify_all();
 }
 
 TAVConverter* ConverterOfCurrentThread() {
