@@ -80,8 +80,11 @@ x264=(-coder 1 -flags +loop -cmp +chroma -partitions i8x8,i4x4,p8x8,b8x8 -motion
       -mbtree 1 -weightp 2 -mbd rd -level 41)
 
 # ffmpeg_case CASE SOURCE TARGET-STEM: the ffmpeg CLI command equal to CASE.
+# `--threads 2` gives every decoder and encoder two threads; ffmpeg's -threads
+# after -i reaches only the encoders (its decoders would take processors + 1),
+# so it is given before -i too.
 ffmpeg_case() {
-  local ff=(ffmpeg -y -hide_banner -loglevel error -i "$2" -threads 2)
+  local ff=(ffmpeg -y -hide_banner -loglevel error -threads 2 -i "$2" -threads 2)
   case "$1" in
     h264) echo "${ff[@]@Q}" -c:v libx264 -b:v 768k -s 320x240 -r 30000/1001 "${x264[@]}" \
             -c:a aac -b:a 64k -ar 44100 -ac 2 "${3@Q}.mp4" ;;
