@@ -17,6 +17,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "video")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.quillbrooksoft.example/")
 # Libraries come from dpkg-shlibdeps; the interface is Chinese, so a CJK font.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk")
+# The device library is dlopen'ed, so dpkg-shlibdeps can't see it.
+string(REGEX MATCH "^[0-9]+" QB_AVDEVICE_MAJOR "${AVDEVICE_VERSION}")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libavdevice${QB_AVDEVICE_MAJOR}, fonts-wqy-microhei | fonts-noto-cjk")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)

@@ -12,6 +12,8 @@ rm -rf build/package
 deb=$(ls build/package/quillbrook_*.deb)
 echo "package: $deb"
 dpkg-deb -f "$deb" Depends
+# The device library is dlopen'ed: named by hand, not found by dpkg-shlibdeps.
+dpkg-deb -f "$deb" Depends | grep -q 'libavdevice[0-9]'
 
 $SUDO apt-get install -y -q --no-install-recommends "./$deb" >/dev/null
 cleanup() { $SUDO apt-get remove -y -q quillbrook >/dev/null; }
