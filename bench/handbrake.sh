@@ -5,7 +5,7 @@
 # 128 kbit/s 48 kHz stereo. Whole processes, interleaved hyperfine rounds
 # (compare in common.sh), then the quality of both outputs: SSIM of each
 # against the source scaled to 480x320, and the output sizes.
-#   bench/handbrake.sh
+#   [BENCH_THREADS=N] bench/handbrake.sh   (our codec threads, default 2)
 # The source: 30 s at 768x432, 29.97 fps, H.264 + AAC as a phone records it;
 # a zooming fractal under moving grain (detail and motion everywhere), since
 # no real footage ships with the system.
@@ -18,7 +18,7 @@ ffmpeg -hide_banner -loglevel error -f lavfi -i "mandelbrot=size=768x432:rate=30
   -f lavfi -i "anoisesrc=color=pink:amplitude=0.3:sample_rate=48000" -t 30 \
   -vf "noise=alls=12:allf=t,format=yuv420p" -ac 2 -c:v libx264 -crf 18 -preset fast -c:a aac -b:a 160k "$src"
 
-ours=("$cli" --threads 2 --profile 'IPhone H264 Video' "$src" "$work/ours.mp4")
+ours=("$cli" --threads "${BENCH_THREADS:-2}" --profile 'IPhone H264 Video' "$src" "$work/ours.mp4")
 hb=(HandBrakeCLI -i "$src" -o "$work/hb.mp4" -f av_mp4 -e x264 --encoder-preset medium -b 1000
     -w 480 -l 320 --crop 0:0:0:0 --custom-anamorphic --no-keep-display-aspect --pixel-aspect 1:1 -r 29.97 --cfr
     -E av_aac -B 128 -R 48 --mixdown stereo)
