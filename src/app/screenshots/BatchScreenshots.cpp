@@ -25,13 +25,12 @@
 #include "Components/VirtualTreeEdit.gui.h"
 #include "Wizard/FNewConversion.gui.h"
 #include "app/screenshots/ScreenshotSupport.h"
+#include "app/screenshots/ShownMainWindow.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kWindowWidth = 1280;
-constexpr int kWindowHeight = 800;
 constexpr int kConcurrent = 2;
 constexpr int kShownProgress = 20;  // percent reached before the picture
 constexpr int kProgressTimeoutMs = 20000;
@@ -56,13 +55,10 @@ bool SaveBatchWindows(const QString& Folder, TAVConfiguration& Configuration, co
   const std::vector<std::string> dropped = MakeTree(work, fs::absolute(Clip.toStdString()).string());
   Configuration.PerformanceOptions().SetConcurrentTasks(kConcurrent);
 
-  TdmGlobal module(Configuration);
-  TaskModel().PowerOff = nullptr;  // never, from a picture
-  TMainWindowViews views(module, nullptr);
-  TFormMain form(views, Configuration);
-  form.setWindowState(Qt::WindowNoState);
-  form.resize(kWindowWidth, kWindowHeight);
-  form.show();
+  TShownMainWindow shown(Configuration);
+  TdmGlobal& module = shown.Module;
+  TMainWindowViews& views = shown.Views;
+  TFormMain& form = shown.Form;
 
   TDatabaseCategorySource categories(*module.Database());
   TFormNewConversion wizard(module.profileList, &categories, Configuration, module.ProfilesFileName());

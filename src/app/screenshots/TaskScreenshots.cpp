@@ -27,11 +27,10 @@
 #include "Wizard/CFilters.h"
 #include "Wizard/FNewConversion.gui.h"
 #include "app/screenshots/ScreenshotSupport.h"
+#include "app/screenshots/ShownMainWindow.h"
 
 namespace {
 
-constexpr int kWindowWidth = 1280;
-constexpr int kWindowHeight = 800;
 constexpr int kShownProgress = 30;       // percent reached before the picture
 constexpr int kProgressTimeoutMs = 20000;
 constexpr int64_t kFinishedLength = 3000000;  // microseconds
@@ -87,13 +86,10 @@ bool SaveTaskWindows(const QString& Folder, TAVConfiguration& Configuration, con
   QDir().mkpath(work);
   QDir().mkpath(QString::fromStdString(TAVConfiguration::GetAppDataFolder()));
 
-  TdmGlobal module(Configuration);
-  TaskModel().PowerOff = nullptr;  // never, from a picture
-  TMainWindowViews views(module, nullptr);
-  TFormMain form(views, Configuration);
-  form.setWindowState(Qt::WindowNoState);
-  form.resize(kWindowWidth, kWindowHeight);
-  form.show();
+  TShownMainWindow shown(Configuration);
+  TdmGlobal& module = shown.Module;
+  TMainWindowViews& views = shown.Views;
+  TFormMain& form = shown.Form;
 
   TConvertingNode& converting = *views.Explorer()->ConvertingNode();
   // A short conversion that finishes first and is filed into the root category.
