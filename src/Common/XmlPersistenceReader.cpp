@@ -4,10 +4,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <unordered_map>
 
+#include "Common/FileText.h"
 #include "Common/NumberText.h"
 #include "Common/XmlPersistence.h"
 
@@ -221,9 +220,7 @@ void TXmlObjectReader::ReadFromString(void* Instance, const TPersistentClass& Cl
 }
 
 void TXmlObjectReader::ReadFromFile(void* Instance, const TPersistentClass& Class, const std::string& FileName) {
-  std::ifstream in(FileName, std::ios::binary);
-  if (!in) throw EXmlPersistenceError(Format("Can not open %s", FileName.c_str()));
-  std::stringstream text;
-  text << in.rdbuf();
-  ReadFromString(Instance, Class, text.str());
+  const std::optional<std::string> text = ReadFileText(FileName);
+  if (!text) throw EXmlPersistenceError(Format("Can not open %s", FileName.c_str()));
+  ReadFromString(Instance, Class, *text);
 }

@@ -3,8 +3,6 @@
 #include <cerrno>
 #include <cinttypes>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -12,6 +10,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
+#include "Common/FileText.h"
 #include "Common/Errors.h"
 #include "Converter/AVConverter.h"
 #include "Converter/AVConverterJob.h"
@@ -255,11 +254,9 @@ void TConvertJob::PrepareTwoPass(TOutputStream& Ost, int Position) {
     if (!Ost.LogFile) throw Exception(Format("Cannot open file \"%s\". %s", name.c_str(), strerror(errno)));
     return;
   }
-  std::ifstream in(name, std::ios::binary);
-  if (!in) throw Exception(Format("Cannot open file \"%s\". %s", name.c_str(), strerror(errno)));
-  std::stringstream text;
-  text << in.rdbuf();
-  const std::string stats = text.str();
+  const std::optional<std::string> read = ReadFileText(name);
+  if (!read) throw Exception(Format("Cannot open file \"%s\". %s", name.c_str(), strerror(errno)));
+  const std::string& stats = *read;
   char* buffer = static_cast<char*>(av_malloc(stats.size() + 1));
   if (!buffer) throw Exception("Could not allocate log buffer");
   memcpy(buffer, stats.data(), stats.size());

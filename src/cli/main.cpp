@@ -4,13 +4,12 @@
 #include <atomic>
 #include <mutex>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "Common/FileText.h"
 #include "Common/CConfiguration.h"
 #include "Common/CConversionSettings.h"
 #include "Common/MainThreadDispatcher.h"
@@ -176,16 +175,14 @@ int RunConversion(TCliConverter& converter, THeadlessDispatcher& dispatcher) {
 
 // --settings: a stored conversion settings document gives source, target and options.
 int ConvertSettings(const TCliArguments& A) {
-  std::ifstream in(A.Settings, std::ios::binary);
-  if (!in) {
+  const std::optional<std::string> text = ReadFileText(A.Settings);
+  if (!text) {
     fprintf(stderr, "quillbrook-convert: can't read %s\n", A.Settings.c_str());
     return kExitUsage;
   }
-  std::stringstream text;
-  text << in.rdbuf();
   TConversionSettings settings;
   try {
-    settings.FromXml(text.str());
+    settings.FromXml(*text);
   } catch (const std::exception& e) {
     fprintf(stderr, "%s\n", e.what());
     return kExitFailed;
