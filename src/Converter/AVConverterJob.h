@@ -176,6 +176,8 @@ class TConvertJob {
                            const std::vector<TOutputStream*>& Audio) const;
   // Bits per second of the first input stream of Type (0 when unknown).
   int64_t SourceRate(AVMediaType Type) const;
+  // Where Ost stands among the output streams (what names its statistics file).
+  int PositionOf(const TOutputStream& Ost) const;
 
  public:
   // Transcode setup and the packet loop. Throws on failure.

@@ -1,6 +1,5 @@
 // A size-limited job's rates: planned from what the first pass's setup
 // found, then set on the encoders of every pass before they open.
-#include <algorithm>
 #include <cstring>
 
 extern "C" {
@@ -73,6 +72,12 @@ int64_t TConvertJob::SourceRate(AVMediaType Type) const {
   return 0;
 }
 
+int TConvertJob::PositionOf(const TOutputStream& Ost) const {
+  for (size_t n = 0; n < FOutputStreams.size(); ++n)
+    if (FOutputStreams[n].get() == &Ost) return static_cast<int>(n);
+  return -1;
+}
+
 TSizeRequest TConvertJob::SizeRequest(const std::vector<TOutputStream*>& Video,
                                       const std::vector<TOutputStream*>& Audio) const {
   TSizeRequest r;
@@ -126,10 +131,7 @@ void TConvertJob::FitToSize(TSizeFit& Fit) {
       // The size comes before the profile's quality bounds.
       enc->qmax = kMpegCoarsestQuantiser;
       Fit.Qmax = kMpegCoarsestQuantiser;
-      const auto position = static_cast<size_t>(std::find_if(FOutputStreams.begin(), FOutputStreams.end(),
-                                                             [&](const auto& o) { return o.get() == ost; }) -
-                                                FOutputStreams.begin());
-      Fit.MpegStats = PassLogName(static_cast<int>(position));
+      Fit.MpegStats = PassLogName(PositionOf(*ost));
     }
     enc->bit_rate = Fit.Plan->VideoRate;
     enc->flags &= ~(AV_CODEC_FLAG_PASS1 | AV_CODEC_FLAG_PASS2);

@@ -3,14 +3,13 @@
 #include <stdlib.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 extern "C" {
 #include <libavutil/log.h>
 }
 
+#include "Common/FileText.h"
 #include "Common/Errors.h"
 #include "Common/MainThreadDispatcher.h"
 #include "Converter/AVConverter.h"
@@ -61,10 +60,7 @@ bool TAVConverter::SecondPassFits(const TSizeFit& Fit) {
   // Keeps the library's rate control away from the edge it fails at (and
   // then frees its state twice).
   constexpr double kHeadroom = 1.25;
-  std::ifstream in(Fit.MpegStats, std::ios::binary);
-  std::stringstream stats;
-  stats << in.rdbuf();
-  const double least = LeastBitsAtQuantiser(stats.str(), Fit.Qmax) * kHeadroom;
+  const double least = LeastBitsAtQuantiser(ReadFileText(Fit.MpegStats).value_or(""), Fit.Qmax) * kHeadroom;
   if (static_cast<double>(Fit.Plan->VideoRate) * SpanSeconds() >= least) return true;
   FErrorMsg = TooSmallMessage(FConvertOptions->TargetSize(), SizeForVideoBits(least, Fit.OtherBytes));
   return false;
@@ -109,11 +105,12 @@ TAVConverter::TPassOutcome TAVConverter::RunSizedJob() {
   // Too large: the last pass again, with the rate the sound and the
   // container leave, scaled by the overshoot and a further margin.
   const bool video = fit.Plan->VideoRate > 0;
-  const int64_t before = video ? fit.Plan->VideoRate : fit.Plan->AudioRates.empty() ? 0 : fit.Plan->AudioRates[0];
-  const int64_t after = CorrectedRate(before, video ? fit.OtherBytes : fit.Plan->OverheadBytes, target, size);
-  if (video) fit.Plan->VideoRate = after;
-  else
-    for (int64_t& rate : fit.Plan->AudioRates) rate = CorrectedRate(rate, fit.Plan->OverheadBytes, target, size);
+  int64_t after = 0;
+  if (video) {
+    after = fit.Plan->VideoRate = CorrectedRate(fit.Plan->VideoRate, fit.OtherBytes, target, size);
+  } else {
+    for (int64_t& rate : fit.Plan->AudioRates) after += rate = CorrectedRate(rate, fit.Plan->OverheadBytes, target, size);
+  }
   DoLog(AV_LOG_WARNING, Format("Output is %s, %.1f %% over the target size %s: running the %s pass again at %.0f kbit/s\n",
                                MegabytesText(size).c_str(), PercentOver(size, target), MegabytesText(target).c_str(),
                                fit.TwoPass ? "second" : "last", static_cast<double>(after) / kKilo));
