@@ -14,10 +14,25 @@
 #include "CommonGUI/ImageLists.gui.h"
 #include "CommonGUI/TaskListModel.gui.h"
 
+namespace {
+
+// Rows have one height (uniform heights, one icon size), so a changed row
+// needs a repaint only: the tree's own handler measures every cell of the
+// first row again on each change, a text layout per column ten times a
+// second while a task converts.
+class TTaskTreeView : public QTreeView {
+ protected:
+  void dataChanged(const QModelIndex& TopLeft, const QModelIndex& BottomRight, const QList<int>& Roles) override {
+    QAbstractItemView::dataChanged(TopLeft, BottomRight, Roles);
+  }
+};
+
+}  // namespace
+
 TFrameList::TFrameList(QWidget* Parent) : QWidget(Parent) {
   setObjectName(QStringLiteral("FrameList"));
   FModel = new TTaskListModel(this);
-  lvTasks = new QTreeView;
+  lvTasks = new TTaskTreeView;
   lvTasks->setObjectName(QStringLiteral("lvTasks"));
   lvTasks->setRootIsDecorated(false);
   lvTasks->setItemsExpandable(false);
@@ -54,6 +69,7 @@ void TFrameList::ApplyColumnWidths() {
   // The declared widths, widened where a row's text or the caption would be
   // cut (a date in a larger font, a long file name).
   FGivenWidths.assign(static_cast<size_t>(FModel->columnCount()), 0);
+  FFittingCells.assign(static_cast<size_t>(FModel->columnCount()), 0);
   for (int c = 0; c < FModel->columnCount(); ++c) {
     lvTasks->resizeColumnToContents(c);
     lvTasks->setColumnWidth(c, std::max(FModel->ColumnWidth(c), lvTasks->columnWidth(c)));
@@ -61,13 +77,32 @@ void TFrameList::ApplyColumnWidths() {
   }
 }
 
+namespace {
+
+// Display cells of a text: a wide (CJK) character takes two. Digits and
+// Latin letters of a list font are close enough in width for a text of no
+// more cells than one that fit to fit as well.
+qsizetype DisplayCells(const QString& Text) {
+  constexpr char16_t kLastNarrow = 0x2E7F;
+  qsizetype cells = 0;
+  for (const QChar ch : Text) cells += ch.unicode() > kLastNarrow ? 2 : 1;
+  return cells;
+}
+
+}  // namespace
+
 void TFrameList::WidenForRows(int First, int Last) {
   const int columns = std::min(FModel->columnCount(), static_cast<int>(FGivenWidths.size()));
   for (int r = First; r <= Last; ++r)
     for (int c = 0; c < columns; ++c) {
-      int& given = FGivenWidths[static_cast<size_t>(c)];
+      const auto column = static_cast<size_t>(c);
+      int& given = FGivenWidths[column];
       if (lvTasks->columnWidth(c) != given) continue;  // the user's width stays
-      const int needed = lvTasks->sizeHintForIndex(FModel->index(r, c)).width();
+      const QModelIndex cell = FModel->index(r, c);
+      const qsizetype cells = DisplayCells(FModel->data(cell, Qt::DisplayRole).toString());
+      if (cells <= FFittingCells[column]) continue;
+      FFittingCells[column] = cells;
+      const int needed = lvTasks->sizeHintForIndex(cell).width();
       if (needed <= given) continue;
       lvTasks->setColumnWidth(c, needed);
       given = needed;

@@ -49,6 +49,10 @@ class TFrameList : public QWidget {
 
   TTaskListModel* FModel;
   std::vector<int> FGivenWidths;  // per column, the width the list gave it last
+  // Per column, the longest text (in display cells) known to fit its given
+  // width: measuring a cell costs a text layout, and progress repaints a row
+  // ten times a second with figures that rarely grow.
+  std::vector<qsizetype> FFittingCells;
   QTreeView* lvTasks;
   QMenu* FTaskMenu = nullptr;
 };
