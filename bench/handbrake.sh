@@ -5,7 +5,9 @@
 # 128 kbit/s 48 kHz stereo. Whole processes, interleaved hyperfine rounds
 # (compare in common.sh), then the quality of both outputs: SSIM of each
 # against the source scaled to 480x320, and the output sizes.
-#   [BENCH_THREADS=N] bench/handbrake.sh   (our codec threads, default 2)
+#   [BENCH_THREADS=N] [BENCH_HB_THREADS=M] bench/handbrake.sh
+# BENCH_THREADS: our codec threads (default 2). BENCH_HB_THREADS: x264's
+# threads in HandBrake (default: its own choice, 1.5 per processor).
 # The source: 30 s at 768x432, 29.97 fps, H.264 + AAC as a phone records it;
 # a zooming fractal under moving grain (detail and motion everywhere), since
 # no real footage ships with the system.
@@ -22,6 +24,7 @@ ours=("$cli" --threads "${BENCH_THREADS:-2}" --profile 'IPhone H264 Video' "$src
 hb=(HandBrakeCLI -i "$src" -o "$work/hb.mp4" -f av_mp4 -e x264 --encoder-preset medium -b 1000
     -w 480 -l 320 --crop 0:0:0:0 --custom-anamorphic --no-keep-display-aspect --pixel-aspect 1:1 -r 29.97 --cfr
     -E av_aac -B 128 -R 48 --mixdown stereo)
+[ -n "${BENCH_HB_THREADS:-}" ] && hb+=(-x "threads=$BENCH_HB_THREADS")
 compare handbrake/768x432 "${ours[*]@Q}" "${hb[*]@Q}"
 
 # ssim OUTPUT: SSIM (All) of OUTPUT against the source scaled to its size.
