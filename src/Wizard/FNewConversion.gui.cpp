@@ -273,7 +273,7 @@ QWidget* TFormNewConversion::CreateRangeRow() {
   layout->addLayout(times);
   layout->addStretch();
 
-  connect(tbRange, &QSlider::valueChanged, this, [this](int Position) { Guarded([=] { tbRangeChange(Position); }); });
+  connect(tbRange, &QSlider::valueChanged, this, [this](int Position) { Guarded([this, Position] { tbRangeChange(Position); }); });
   connect(btnSetStart, &QPushButton::clicked, this, &TFormNewConversion::btnSetStartClick);
   connect(btnSetEnd, &QPushButton::clicked, this, &TFormNewConversion::btnSetEndClick);
   return row;

@@ -139,7 +139,9 @@ TEST(WizardTargetSize, TheTaskListShowsThePassesAndARefusalStopsTheTask) {
     if (space < 0) continue;
     passes.insert(text.mid(space + 1));
     // The percentage is the whole job's: the second pass is its second half.
-    if (text.endsWith("第2遍/共2遍")) EXPECT_GE(text.left(text.indexOf('%')).toInt(), 50) << text.toStdString();
+    if (text.endsWith("第2遍/共2遍")) {
+      EXPECT_GE(text.left(text.indexOf('%')).toInt(), 50) << text.toStdString();
+    }
   }
   EXPECT_TRUE(passes.count("第1遍/共2遍")) << painted.size() << " repaints";
   EXPECT_TRUE(passes.count("第2遍/共2遍")) << painted.size() << " repaints";
