@@ -10,6 +10,9 @@ namespace {
 constexpr int kBytesPerPixel = 3;
 constexpr int kRowAlignment = 64;
 constexpr double kMicro = 1000000.0;
+constexpr int kAutomaticThreads = 0;
+// Pictures that end at least this many of their durations before the target may be skipped.
+constexpr int kSkippedFrameMargin = 2;
 }  // namespace
 
 TAVPreviewDecoder::TAVPreviewDecoder() { LoadMediaLibrary(); }
@@ -55,9 +58,10 @@ bool TAVPreviewDecoder::OpenFile() {
   const AVCodec* codec = avcodec_find_decoder(par->codec_id);
   if (!codec) return false;
   pCodecCtx.reset(avcodec_alloc_context3(codec));
-  if (!pCodecCtx || avcodec_parameters_to_context(pCodecCtx.get(), par) < 0 ||
-      avcodec_open2(pCodecCtx.get(), codec, nullptr) < 0)
-    return false;
+  if (!pCodecCtx || avcodec_parameters_to_context(pCodecCtx.get(), par) < 0) return false;
+  // A seek decodes up to a key-frame interval of pictures: on every processor.
+  pCodecCtx->thread_count = kAutomaticThreads;
+  if (avcodec_open2(pCodecCtx.get(), codec, nullptr) < 0) return false;
   pFrame = ff::MakeFrame();
   pLater = ff::MakeFrame();
   if (!pFrame || !pLater) return false;
@@ -95,6 +99,10 @@ void TAVPreviewDecoder::DecodeFrame() {
                                                 : 0;
     return av_rescale_q(pts, st->time_base, AV_TIME_BASE_Q) + duration <= target;
   };
+  auto wellBeforeTarget = [&](const AVPacket& P) {
+    if (P.pts == AV_NOPTS_VALUE || P.duration <= 0) return false;
+    return av_rescale_q(P.pts + kSkippedFrameMargin * P.duration, st->time_base, AV_TIME_BASE_Q) <= target;
+  };
   bool held = false;  // pFrame holds a decoded picture
   // Takes every picture the decoder has ready; true once pFrame is the one at the target.
   auto receive = [&] {
@@ -118,6 +126,9 @@ void TAVPreviewDecoder::DecodeFrame() {
       break;
     }
     if (pkt->stream_index == videoStream) {
+      // Pictures no other picture refers to are not decoded while they lie
+      // well before the target (the one just before it may be the one shown).
+      pCodecCtx->skip_frame = wellBeforeTarget(*pkt) ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
       avcodec_send_packet(pCodecCtx.get(), pkt.get());
       got = receive();
     }

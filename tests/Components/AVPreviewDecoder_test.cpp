@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "Common/NumberText.h"
 #include "Components/AVPreviewDecoder.h"
@@ -84,6 +85,27 @@ TEST(PreviewDecoder, ShowsThePictureOnScreenAtTheTime) {
   p.SetTimestamp(0.4);  // ignored while inactive
   EXPECT_EQ(pictures, 4);
   EXPECT_EQ(p.timestamp(), 0.0);
+}
+
+TEST(PreviewDecoder, LateInALongGroupOfPictures) {
+  harness::ErrorRecorder errors;
+  // One key frame, unreferenced B-frames: those well before the time are
+  // skipped, which must not change the picture shown, up to the last one.
+  const std::string file =
+      fixtures::Media("long_gop_preview_b.mp4", "-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 -c:v libx264 "
+                                                "-g 100 -sc_threshold 0 -bf 3 -x264-params b-pyramid=none");
+  TAVPreviewDecoder p;
+  p.SetInputFile(file);
+  p.SetActive(true);
+  ASSERT_TRUE(p.Active());
+  // (time asked, start of the picture on screen then); the CLI is asked for
+  // the first picture at or after half a picture earlier.
+  constexpr double kHalfPicture = 0.02;
+  for (const auto& [at, shown] : {std::pair{1.84, 1.84}, {1.5, 1.48}, {1.98, 1.96}}) {
+    p.SetTimestamp(at);
+    EXPECT_LT(MeanDifference(p.Picture(), CliFrame(file, shown - kHalfPicture)), 2.0) << at;
+  }
+  EXPECT_TRUE(errors.Messages().empty());
 }
 
 TEST(PreviewDecoder, StartTimeOfATransportStream) {
