@@ -1,7 +1,9 @@
 #include "Components/AVPreviewDecoder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 
 #include "Common/Errors.h"
 #include "Converter/avlib.h"
@@ -10,7 +12,10 @@ namespace {
 constexpr int kBytesPerPixel = 3;
 constexpr int kRowAlignment = 64;
 constexpr double kMicro = 1000000.0;
-constexpr int kAutomaticThreads = 0;
+// Decoding threads of the preview: enough to catch up a key-frame interval
+// quickly, few enough that each one's pictures (4K, several references) stay
+// a small share of memory.
+constexpr unsigned kMaxPreviewThreads = 4;
 // Pictures that end at least this many of their durations before the target may be skipped.
 constexpr int kSkippedFrameMargin = 2;
 }  // namespace
@@ -59,8 +64,8 @@ bool TAVPreviewDecoder::OpenFile() {
   if (!codec) return false;
   pCodecCtx.reset(avcodec_alloc_context3(codec));
   if (!pCodecCtx || avcodec_parameters_to_context(pCodecCtx.get(), par) < 0) return false;
-  // A seek decodes up to a key-frame interval of pictures: on every processor.
-  pCodecCtx->thread_count = kAutomaticThreads;
+  // A seek decodes up to a key-frame interval of pictures: on several processors.
+  pCodecCtx->thread_count = static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, kMaxPreviewThreads));
   if (avcodec_open2(pCodecCtx.get(), codec, nullptr) < 0) return false;
   pFrame = ff::MakeFrame();
   pLater = ff::MakeFrame();
