@@ -28,6 +28,7 @@ constexpr std::chrono::microseconds kSpin{60};
 // One waiting progress notification, on its worker's stack.
 struct TQtMainThreadDispatcher::TRequest {
   enum TState : int { Waiting, Sleeping, Done };
+  explicit TRequest(const std::function<void()>* AWork) : Work(AWork) {}
   const std::function<void()>* Work;
   std::exception_ptr Error;
   // The worker first watches State for a few microseconds (a notification

@@ -369,6 +369,8 @@ int TConvertJob::ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Pac
   }
 
   int ret;
+  if (type == AVMEDIA_TYPE_VIDEO && Packet)
+    dec->skip_frame = PictureWellBeforeStart(Ist, *Packet) ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
   {
     std::lock_guard<std::mutex> g(CodecLock());
     ret = avcodec_send_packet(dec, Packet);
