@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "Common/Errors.h"
+#include "Converter/DecodeTowards.h"
 #include "Converter/avlib.h"
 
 namespace {
@@ -16,8 +17,6 @@ constexpr double kMicro = 1000000.0;
 // quickly, few enough that each one's pictures (4K, several references) stay
 // a small share of memory.
 constexpr unsigned kMaxPreviewThreads = 4;
-// Pictures that end at least this many of their durations before the target may be skipped.
-constexpr int kSkippedFrameMargin = 2;
 }  // namespace
 
 TAVPreviewDecoder::TAVPreviewDecoder() { LoadMediaLibrary(); }
@@ -104,10 +103,6 @@ void TAVPreviewDecoder::DecodeFrame() {
                                                 : 0;
     return av_rescale_q(pts, st->time_base, AV_TIME_BASE_Q) + duration <= target;
   };
-  auto wellBeforeTarget = [&](const AVPacket& P) {
-    if (P.pts == AV_NOPTS_VALUE || P.duration <= 0) return false;
-    return av_rescale_q(P.pts + kSkippedFrameMargin * P.duration, st->time_base, AV_TIME_BASE_Q) <= target;
-  };
   bool held = false;  // pFrame holds a decoded picture
   // Takes every picture the decoder has ready; true once pFrame is the one at the target.
   auto receive = [&] {
@@ -131,9 +126,7 @@ void TAVPreviewDecoder::DecodeFrame() {
       break;
     }
     if (pkt->stream_index == videoStream) {
-      // Pictures no other picture refers to are not decoded while they lie
-      // well before the target (the one just before it may be the one shown).
-      pCodecCtx->skip_frame = wellBeforeTarget(*pkt) ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+      SkipUnreferencedBefore(pCodecCtx.get(), *pkt, st->time_base, target);
       avcodec_send_packet(pCodecCtx.get(), pkt.get());
       got = receive();
     }

@@ -244,10 +244,6 @@ class TConvertJob {
   bool AllEnded(int Index) const;
   // Trim of decoded data; false when nothing of it is kept.
   bool TrimPicture(TInputStream& Ist, int Index);
-  // Before a packet is decoded: whether the decoder may leave it out when no
-  // other picture refers to it (it ends well before the start, so its picture
-  // would be dropped anyway).
-  bool PictureWellBeforeStart(const TInputStream& Ist, const AVPacket& Packet) const;
   bool TrimAudio(TInputStream& Ist, int Index, AVFrame* Frame);
   bool TrimSubtitle(TInputStream& Ist, int Index, AVSubtitle* Sub, int64_t PacketPts);
   const TInputFile& FileOf(const TInputStream& Ist) const {

@@ -14,6 +14,7 @@ extern "C" {
 #include "Converter/AVConverterFilterBuild.h"
 #include "Converter/AVConverterJob.h"
 #include "Converter/AVConverterLocks.h"
+#include "Converter/DecodeTowards.h"
 
 namespace {
 
@@ -369,8 +370,8 @@ int TConvertJob::ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Pac
   }
 
   int ret;
-  if (type == AVMEDIA_TYPE_VIDEO && Packet)
-    dec->skip_frame = PictureWellBeforeStart(Ist, *Packet) ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+  // Pictures before the start are dropped once decoded; those nothing refers to need no decoding.
+  if (type == AVMEDIA_TYPE_VIDEO && Packet) SkipUnreferencedBefore(dec, *Packet, tb, FileOf(Ist).TrimStart);
   {
     std::lock_guard<std::mutex> g(CodecLock());
     ret = avcodec_send_packet(dec, Packet);

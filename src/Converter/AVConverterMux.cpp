@@ -15,27 +15,25 @@ int64_t TConvertJob::ReceivePackets(TOutputStream& Ost) {
   AVCodecContext* enc = Ost.Enc.get();
   ff::PacketPtr pkt = ff::MakePacket();
   int64_t written = 0;
+  auto writeStats = [&] {
+    fputs(enc->stats_out, Ost.LogFile.get());
+    Ost.StatsWritten = enc->stats_out;
+  };
   for (;;) {
     int ret;
     {
       std::lock_guard<std::mutex> g(CodecLock());
       ret = avcodec_receive_packet(enc, pkt.get());
     }
-    if (ret == AVERROR_EOF && Ost.LogFile && enc->stats_out && enc->stats_out != Ost.StatsWritten) {
-      // libvpx hands its first pass's statistics over once, with the end.
-      fputs(enc->stats_out, Ost.LogFile.get());
-      Ost.StatsWritten = enc->stats_out;
-    }
+    // libvpx hands its first pass's statistics over once, with the end.
+    if (ret == AVERROR_EOF && Ost.LogFile && enc->stats_out && enc->stats_out != Ost.StatsWritten) writeStats();
     if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF) break;
     if (ret < 0) throw Exception(enc->codec_type == AVMEDIA_TYPE_AUDIO ? "Audio encoding failed"
                                                                        : "Video encoding failed");
     written += pkt->size;
     if (enc->codec_type == AVMEDIA_TYPE_AUDIO) FOptions.SetAudioSize(FOptions.AudioSize() + pkt->size);
     else FOptions.SetVideoSize(FOptions.VideoSize() + pkt->size);
-    if (Ost.LogFile && enc->stats_out) {
-      fputs(enc->stats_out, Ost.LogFile.get());
-      Ost.StatsWritten = enc->stats_out;
-    }
+    if (Ost.LogFile && enc->stats_out) writeStats();
     pkt->stream_index = Ost.St->index;
     av_packet_rescale_ts(pkt.get(), enc->time_base, Ost.St->time_base);
     WritePacket(Ost, pkt.get());

@@ -50,15 +50,6 @@ bool TConvertJob::TrimPicture(TInputStream& Ist, int Index) {
   return true;
 }
 
-bool TConvertJob::PictureWellBeforeStart(const TInputStream& Ist, const AVPacket& Packet) const {
-  // The picture just before the start may be the one on screen at it.
-  constexpr int kMarginPictures = 2;
-  const TInputFile& file = FileOf(Ist);
-  if (file.TrimStart == kNoTime || Packet.pts == AV_NOPTS_VALUE || Packet.duration <= 0) return false;
-  return av_rescale_q(Packet.pts + kMarginPictures * Packet.duration, Ist.St->time_base, AV_TIME_BASE_Q) <=
-         file.TrimStart;
-}
-
 bool TConvertJob::TrimAudio(TInputStream& Ist, int Index, AVFrame* Frame) {
   const TInputFile& file = FileOf(Ist);
   if (Ist.Pts >= file.TrimEnd) {

@@ -1,8 +1,8 @@
 #pragma once
 // The conversion wizard ("转换向导"): source, category, profile (with an
-// optional target size), target and trim range on the first page, the video filters on the second; finishing
-// returns the conversion settings. Its own converter cnvAV is never started:
-// it only holds the options. Main thread.
+// optional target size), target and trim range on the first page, the video
+// filters on the second; finishing returns the conversion settings. Its own
+// converter cnvAV is never started: it only holds the options. Main thread.
 #include <QDialog>
 #include <QString>
 
