@@ -42,13 +42,14 @@ struct TContainerCost {
   double Share;  // of the payload
 };
 // Measured on the catalogue's containers; the MPEG ones pay for packs and
-// transport packets as a share, plus a half-filled last packet per frame.
-constexpr std::array<TContainerCost, 18> kContainerCosts{{
+// transport packets as a share, plus a half-filled last packet per frame;
+// raw MP3 and AC-3 files are their frames and nothing else.
+constexpr std::array<TContainerCost, 20> kContainerCosts{{
     {"avi", 24, 0},         {"mp4", 10, 0},        {"mov", 10, 0},        {"3gp", 10, 0},
     {"3g2", 10, 0},         {"ipod", 10, 0},       {"psp", 10, 0},        {"matroska", 12, 0.002},
     {"webm", 12, 0.002},    {"flv", 15, 0},        {"asf", 20, 0.03},     {"mpegts", 110, 0.022},
     {"vob", 20, 0.02},      {"dvd", 20, 0.02},     {"svcd", 20, 0.02},    {"vcd", 20, 0.02},
-    {"ogg", 2, 0.01},       {"opus", 2, 0.01},
+    {"ogg", 2, 0.01},       {"opus", 2, 0.01},     {"mp3", 0, 0},         {"ac3", 0, 0},
 }};
 constexpr TContainerCost kOtherContainer{"", 16, 0.01};
 

@@ -31,12 +31,15 @@ std::atomic<bool> gInterrupted{false};
 
 void OnInterrupt(int) { gInterrupted.store(true); }
 
-// Ctrl-C and SIGTERM stop the conversions as the stop button does.
+// Ctrl-C and SIGTERM stop the conversions as the stop button does. A reader
+// of the progress lines that goes away (`| head`) must not kill a conversion
+// halfway and leave a broken target: writes to it fail instead.
 void CatchInterrupts() {
   struct sigaction sa {};
   sa.sa_handler = OnInterrupt;
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGTERM, &sa, nullptr);
+  signal(SIGPIPE, SIG_IGN);
 }
 
 int ListProfiles(bool UserProfiles) {

@@ -79,6 +79,16 @@ TEST(TargetSizePlan, SoundGivesWayOnlyWhenThePictureWouldStarve) {
   EXPECT_LT(bytes, 2.0 * kBytesPerMegabyte);
 }
 
+TEST(TargetSizePlan, ARawMp3TakesTheHighestTableRateThatFits) {
+  TSizeRequest r;
+  r.TargetBytes = 3 * kBytesPerMegabyte;  // 104.9 kbit/s over 240 s
+  r.Seconds = 240;
+  r.AudioRates = {128000};
+  r.AudioEncoder = "libmp3lame";
+  r.Format = "mp3";
+  EXPECT_EQ(PlanTargetSize(r).AudioRates, std::vector<int64_t>{96000});
+}
+
 TEST(TargetSizePlan, SizesAsPeopleWriteThem) {
   EXPECT_EQ(ParseSizeText("25M"), 25 * kBytesPerMegabyte);
   EXPECT_EQ(ParseSizeText("700K"), 700 * kKiB);

@@ -280,6 +280,30 @@ TEST(CliExitStatus, EmptyOutputAndFullDiskFailWithTheReason) {
   EXPECT_NE(full.Output.find("full.avi: No space left on device"), std::string::npos) << full.Output;
 }
 
+TEST(CliExitStatus, AReaderThatGoesAwayDoesNotEndTheConversion) {
+  const std::string dir = fixtures::TempDir("cli_closed_pipe");
+  const std::string target = dir + "/out.mkv";
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  close(ends[0]);  // as `| head` after its first line
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    signal(SIGPIPE, SIG_DFL);  // as a shell starts it
+    dup2(ends[1], STDOUT_FILENO);
+    dup2(ends[1], STDERR_FILENO);
+    execl(QB_CLI, QB_CLI, "--profile", "Matroska Video(.mkv)", "--option", "preset=ultrafast",
+          fixtures::Clip640x480(2.0).c_str(), target.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(ends[1]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(fixtures::CountFrames(target, "video"), 50);
+}
+
 TEST(CliExitStatus, InterruptDuringSetupLeavesNoFile) {
   const std::string dir = fixtures::TempDir("cli_setup_interrupt");
   fixtures::SilentFifo input(dir + "/slow.avi");
