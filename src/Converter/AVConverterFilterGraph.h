@@ -8,7 +8,9 @@
 // sink through the AviSynth step (Media/SynthFilter.h) into the next piece's
 // source; pieces that feed a synth step end in 4:2:0.
 //
-// Threads: a graph is built and used by one worker thread only. The filter
+// Threads: a graph is built by a job's worker and then used by one thread
+// only: the worker, or the filter stage that runs it beside decoding and
+// encoding (AVConverterFilterStage.h). The filter
 // lock guards the configuration of sinks (the pixel format constraint), which
 // took the place of the old sink filter's callbacks.
 #include <memory>
@@ -85,6 +87,10 @@ class TVideoFilterGraph {
   // 0 with a picture in Out, AVERROR(EAGAIN) when more input is needed,
   // AVERROR_EOF after the end, another negative error on failure.
   int Pull(AVFrame* Out);
+
+  // The chain has an AviSynth step, whose script environment stays on the
+  // thread that built it.
+  bool HasSynthStep() const { return FPieces.size() > 1; }
 
   // The built chain as filter names in order, with the arguments of the
   // filters the graph adds itself; pieces joined by ",synth,". For example

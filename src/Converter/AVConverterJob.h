@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "Converter/AVConverterFilterGraph.h"
+#include "Converter/AVConverterFilterStage.h"
 #include "Converter/AVConverterOptionContexts.h"
 #include "Converter/DisplayRotation.h"
 #include "Converter/FFmpegPtr.h"
@@ -116,6 +117,10 @@ struct TOutputStream {
   ff::SwsPtr Sws;
   int ExpectedWidth = 0, ExpectedHeight = 0, ExpectedPixFmt = AV_PIX_FMT_NONE;
   std::unique_ptr<TVideoFilterGraph> Graph;
+  // Runs Graph on a thread of its own when the job may use several threads;
+  // declared after Graph, so it ends before the graph is destroyed.
+  std::unique_ptr<TVideoFilterStage> Stage;
+  AVRational GraphTimeBase{1, 1};     // of the pictures Graph gives
   // audio
   ff::SwrPtr Swr;
   AVChannelLayout SwrInLayout{};
@@ -252,6 +257,8 @@ class TConvertJob {
   int ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Packet);
   void HandleFrame(TInputStream& Ist, int Index, AVFrame* Frame);
   void HandleVideoFrame(TInputStream& Ist, int Index, AVFrame* Frame);
+  // A picture the graph gave: its time becomes the input's, then it is written.
+  void WriteFiltered(TOutputStream& Ost, TInputStream& Ist, AVFrame* Picture);
   void DrainEncoders(int Index);
   void UpdateReport(bool Final);
   void ApplyVolume(AVFrame* Frame) const;

@@ -270,7 +270,10 @@ void TConvertJob::RunLoop() {
   WriteTrailers(c.State() == csStopped);
   UpdateReport(true);
   if (!stopped) c.FFinished.store(true);  // Progress reports 100 from here on
-  for (auto& ost : FOutputStreams) ost->Graph.reset();
+  for (auto& ost : FOutputStreams) {
+    ost->Stage.reset();
+    ost->Graph.reset();
+  }
   if (!FInputError.empty()) throw Exception(FInputError);
 }
 
@@ -304,20 +307,32 @@ void TConvertJob::HandleVideoFrame(TInputStream& Ist, int Index, AVFrame* Frame)
                                Ist.StreamIndex, Frame->width, Frame->height,
                                av_get_pix_fmt_name(static_cast<AVPixelFormat>(Frame->format))));
     }
+    if (ost.Stage) {
+      // The stage returns the pictures of the previous one; at the end, all.
+      std::vector<ff::FramePtr> made;
+      ost.Stage->Exchange(Frame, made);
+      if (!Frame) ost.Stage->Finish(made);
+      for (const auto& picture : made) WriteFiltered(ost, Ist, picture.get());
+      continue;
+    }
     int pushed;
     {
       std::lock_guard<std::mutex> g(CodecLock());
       pushed = ost.Graph->Push(Frame);
     }
     if (pushed < 0) continue;
-    const AVRational graphTb = ost.Graph->OutputTimeBase();
     while (ost.Graph->Pull(pulled.get()) == 0) {
-      if (pulled->pts != AV_NOPTS_VALUE) Ist.Pts = av_rescale_q(pulled->pts, graphTb, AV_TIME_BASE_Q) - FGraphShift;
-      ost.Enc->sample_aspect_ratio = pulled->sample_aspect_ratio;
-      WriteVideo(ost, Ist, pulled.get());
+      WriteFiltered(ost, Ist, pulled.get());
       av_frame_unref(pulled.get());
     }
   }
+}
+
+void TConvertJob::WriteFiltered(TOutputStream& Ost, TInputStream& Ist, AVFrame* Picture) {
+  if (Picture->pts != AV_NOPTS_VALUE)
+    Ist.Pts = av_rescale_q(Picture->pts, Ost.GraphTimeBase, AV_TIME_BASE_Q) - FGraphShift;
+  Ost.Enc->sample_aspect_ratio = Picture->sample_aspect_ratio;
+  WriteVideo(Ost, Ist, Picture);
 }
 
 int TConvertJob::ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Packet) {

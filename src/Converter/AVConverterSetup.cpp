@@ -217,6 +217,11 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist) {
     throw Exception("Error opening filters!");
   enc->width = Ost.Graph->OutputWidth();
   enc->height = Ost.Graph->OutputHeight();
+  Ost.GraphTimeBase = Ost.Graph->OutputTimeBase();
+  // With more than one thread allowed, pictures are filtered beside decoding
+  // and encoding (one job thread more).
+  if (FOptions.ThreadCount() > 1 && !Ost.Graph->HasSynthStep())
+    Ost.Stage = std::make_unique<TVideoFilterStage>(*Ost.Graph, &FConverter);
 }
 
 namespace {

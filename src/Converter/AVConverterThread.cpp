@@ -27,7 +27,7 @@ constexpr int kMaxParentContexts = 4;
 constexpr const char* kFilterGraphClass = "AVFilterGraph";
 
 std::mutex gRegistryLock;                                      // guards gRegistry
-std::map<std::thread::id, TAVConvertThread*> gRegistry;        // worker -> its thread object
+std::map<std::thread::id, TAVConverter*> gRegistry;            // job thread -> its converter
 // Job threads still running; waited on through the atomic itself, which
 // (unlike a condition variable) is never destroyed under a thread that ends
 // while the process exits.
@@ -59,6 +59,22 @@ class TCNumericLocale {
 
 }  // namespace
 
+struct TJobThreadScope::TNumbers {
+  TCNumericLocale Locale;
+};
+
+TJobThreadScope::TJobThreadScope(TAVConverter* Converter, const std::string& Name)
+    : FNumbers(std::make_unique<TNumbers>()) {
+  pthread_setname_np(pthread_self(), Name.substr(0, kThreadNameBytes).c_str());
+  std::lock_guard<std::mutex> g(gRegistryLock);
+  gRegistry[std::this_thread::get_id()] = Converter;
+}
+
+TJobThreadScope::~TJobThreadScope() {
+  std::lock_guard<std::mutex> g(gRegistryLock);
+  gRegistry.erase(std::this_thread::get_id());
+}
+
 int RunningConverterThreads() { return gRunning.load(); }
 
 void WaitForConverterThreads() {
@@ -72,21 +88,13 @@ void TAVConvertThread::Start(TAVConverter* Converter, std::shared_ptr<std::atomi
 }
 
 void TAVConvertThread::Execute() {
-  const TCNumericLocale numbers;
-  std::string name = "Converting ";
-  if (FConverter->InputFiles().Count() > 0) name += FConverter->InputFiles()[0];
-  pthread_setname_np(pthread_self(), name.substr(0, kThreadNameBytes).c_str());
-  const auto id = std::this_thread::get_id();
   {
-    std::lock_guard<std::mutex> g(gRegistryLock);
-    gRegistry[id] = this;
-  }
-  // RunJob must not touch the converter after its completion handler ran:
-  // the handler may destroy it.
-  FConverter->RunJob();
-  {
-    std::lock_guard<std::mutex> g(gRegistryLock);
-    gRegistry.erase(id);
+    std::string name = "Converting ";
+    if (FConverter->InputFiles().Count() > 0) name += FConverter->InputFiles()[0];
+    const TJobThreadScope job(FConverter, name);
+    // RunJob must not touch the converter after its completion handler ran:
+    // the handler may destroy it.
+    FConverter->RunJob();
   }
   FRunning->store(false);
   --gRunning;
@@ -96,7 +104,7 @@ void TAVConvertThread::Execute() {
 TAVConverter* ConverterOfCurrentThread() {
   std::lock_guard<std::mutex> g(gRegistryLock);
   auto it = gRegistry.find(std::this_thread::get_id());
-  return it == gRegistry.end() ? nullptr : it->second->FConverter;
+  return it == gRegistry.end() ? nullptr : it->second;
 }
 
 TAVConverter* ConverterOfContext(void* Context) {

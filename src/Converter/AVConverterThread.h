@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdarg>
 #include <memory>
+#include <string>
 #include <thread>
 
 class TAVConverter;
@@ -16,12 +17,28 @@ class TAVConvertThread {
   static void Start(TAVConverter* Converter, std::shared_ptr<std::atomic<bool>> Running);
 
  private:
-  friend TAVConverter* ConverterOfCurrentThread();
   TAVConvertThread(TAVConverter* Converter, std::shared_ptr<std::atomic<bool>> Running)
       : FConverter(Converter), FRunning(std::move(Running)) {}
   void Execute();
   TAVConverter* FConverter;
   std::shared_ptr<std::atomic<bool>> FRunning;
+};
+
+// For its lifetime, the calling thread belongs to Converter's job: library
+// lines it logs without a context of the job go to that converter, its
+// numbers are printed and parsed with "." whatever the process locale, and it
+// carries Name (cut to what a thread name holds). Job threads only: the
+// worker and the helper threads it starts.
+class TJobThreadScope {
+ public:
+  TJobThreadScope(TAVConverter* Converter, const std::string& Name);
+  ~TJobThreadScope();
+  TJobThreadScope(const TJobThreadScope&) = delete;
+  TJobThreadScope& operator=(const TJobThreadScope&) = delete;
+
+ private:
+  struct TNumbers;
+  std::unique_ptr<TNumbers> FNumbers;
 };
 
 // The converter whose worker runs on the calling thread, or nullptr.

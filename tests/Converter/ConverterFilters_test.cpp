@@ -64,6 +64,24 @@ INSTANTIATE_TEST_SUITE_P(
                       ChainCase{"drawbox", "drawbox=20:30:100:80:Red", "drawbox=20:30:100:80:0xFF0000:t=3"}),
     [](const ::testing::TestParamInfo<ChainCase>& I) { return std::string(I.param.Name); });
 
+// With codec threads the graph runs on a thread of its own, one picture
+// behind; the deinterlacer holds one more, given back only at the end.
+TEST(ConverterFilterChains, DeinterlacedOnItsOwnThreadWithEveryPicture) {
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  const std::string dir = fixtures::TempDir("filters_deinterlace");
+  TAVConverter conv;
+  conv.ConvertOptions().SetThreadCount(2);
+  conv.ConvertOptions().VideoOptions().SetEncoderVideoCodecName("ffv1");
+  conv.ConvertOptions().VideoOptions().SetDeinterlace(true);
+  ASSERT_TRUE(harness::Run(conv, loop, Source(), dir + "/ours.mkv").Finished);
+  ASSERT_TRUE(errors.Messages().empty()) << errors.Messages()[0];
+  fixtures::RunCommand("ffmpeg -v error -y -i " + ShellQuote(Source()) + " -vf yadif -c:v ffv1 " +
+                       ShellQuote(dir + "/theirs.mkv"));
+  EXPECT_EQ(fixtures::CountFrames(dir + "/ours.mkv", "video"), fixtures::CountFrames(Source(), "video"));
+  EXPECT_GT(Psnr(dir + "/ours.mkv", dir + "/theirs.mkv"), kExactPsnr);
+}
+
 TEST(ConverterFilterChains, DoubledWidthAndInjectedNames) {
   harness::MainLoop loop;
   harness::ErrorRecorder errors;
