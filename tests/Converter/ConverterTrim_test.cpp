@@ -83,13 +83,17 @@ TEST_F(ConverterTrim, ReEncodedOutputCoversExactlyTheChosenRange) {
   struct Case {
     std::string Source;
     double Start, End;
-    int Threads;  // above 1 the pictures are filtered on a thread of their own, one behind
+    // With threads and an encoder without threads of its own between calls,
+    // pictures are filtered on a thread of their own, one behind.
+    int Threads;
+    const char* Encoder;  // empty: the container's default
   };
-  for (const Case& k : {Case{LongGop(), 12.4, 17.4, 1}, Case{OneKeyFrame(), 30.0, 40.0, 2}}) {
+  for (const Case& k : {Case{LongGop(), 12.4, 17.4, 1, ""}, Case{OneKeyFrame(), 30.0, 40.0, 2, "ffv1"}}) {
     SCOPED_TRACE(k.Source);
     const std::string out = Dir + "/range.mkv";
     TAVConverter c;
     c.ConvertOptions().SetThreadCount(k.Threads);
+    c.ConvertOptions().VideoOptions().SetEncoderVideoCodecName(k.Encoder);
     ProgressWatch watch;
     Run(c, k.Source, out, k.Start, k.End - k.Start, &watch);
     EXPECT_NEAR(FormatDuration(out), k.End - k.Start, kFrame + 1e-3);
