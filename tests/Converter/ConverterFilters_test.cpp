@@ -82,6 +82,21 @@ TEST(ConverterFilterChains, DeinterlacedOnItsOwnThreadWithEveryPicture) {
   EXPECT_GT(Psnr(dir + "/ours.mkv", dir + "/theirs.mkv"), kExactPsnr);
 }
 
+// The stage is one picture behind: a picture limit must still hold exactly.
+TEST(ConverterFilterChains, PictureLimitHoldsOnTheFilterThread) {
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  const std::string dir = fixtures::TempDir("filters_limit");
+  TAVConverter conv;
+  conv.ConvertOptions().SetThreadCount(2);
+  conv.ConvertOptions().VideoOptions().SetEncoderVideoCodecName("ffv1");
+  conv.ConvertOptions().VideoOptions().SetMaxFrames(3);
+  conv.ConvertOptions().FilterOptions().SetVideoFilters("negate");
+  ASSERT_TRUE(harness::Run(conv, loop, Source(), dir + "/three.mkv").Finished);
+  ASSERT_TRUE(errors.Messages().empty()) << errors.Messages()[0];
+  EXPECT_EQ(fixtures::CountFrames(dir + "/three.mkv", "video"), 3);
+}
+
 TEST(ConverterFilterChains, DoubledWidthAndInjectedNames) {
   harness::MainLoop loop;
   harness::ErrorRecorder errors;
