@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cinttypes>
 #include <cstring>
+#include <system_error>
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -223,8 +224,13 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist) {
   // its own busy between its calls (x264, x265, SVT-AV1, libvpx): there the
   // stage only adds wake-ups (measured 3 % slower at 640x480).
   const bool ownThreads = Ost.Encoder && (Ost.Encoder->capabilities & AV_CODEC_CAP_OTHER_THREADS);
-  if (FOptions.ThreadCount() > 1 && !ownThreads && !Ost.Graph->HasSynthStep())
-    Ost.Stage = std::make_unique<TVideoFilterStage>(*Ost.Graph, &FConverter);
+  if (FOptions.ThreadCount() > 1 && !ownThreads && !Ost.Graph->HasSynthStep()) {
+    try {
+      Ost.Stage = std::make_unique<TVideoFilterStage>(*Ost.Graph, &FConverter);
+    } catch (const std::system_error&) {
+      // No thread to be had (the user's limit): the worker filters, as with one thread.
+    }
+  }
 }
 
 namespace {
