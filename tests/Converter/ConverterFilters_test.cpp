@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 
 #include "Common/NumberText.h"
 #include "Wizard/CFilters.h"
@@ -64,37 +65,38 @@ INSTANTIATE_TEST_SUITE_P(
                       ChainCase{"drawbox", "drawbox=20:30:100:80:Red", "drawbox=20:30:100:80:0xFF0000:t=3"}),
     [](const ::testing::TestParamInfo<ChainCase>& I) { return std::string(I.param.Name); });
 
-// With codec threads the graph runs on a thread of its own, one picture
-// behind; the deinterlacer holds one more, given back only at the end.
-TEST(ConverterFilterChains, DeinterlacedOnItsOwnThreadWithEveryPicture) {
+// Converts Source() to FFV1 with two codec threads, so through the filter
+// stage (one picture behind), after Configure; the output's path.
+std::string ConvertOnFilterThread(const std::string& Name, const std::function<void(TAVConvertOptions&)>& Configure) {
   harness::MainLoop loop;
   harness::ErrorRecorder errors;
-  const std::string dir = fixtures::TempDir("filters_deinterlace");
+  const std::string out = fixtures::TempDir("filters_" + Name) + "/ours.mkv";
   TAVConverter conv;
   conv.ConvertOptions().SetThreadCount(2);
   conv.ConvertOptions().VideoOptions().SetEncoderVideoCodecName("ffv1");
-  conv.ConvertOptions().VideoOptions().SetDeinterlace(true);
-  ASSERT_TRUE(harness::Run(conv, loop, Source(), dir + "/ours.mkv").Finished);
-  ASSERT_TRUE(errors.Messages().empty()) << errors.Messages()[0];
-  fixtures::RunCommand("ffmpeg -v error -y -i " + ShellQuote(Source()) + " -vf yadif -c:v ffv1 " +
-                       ShellQuote(dir + "/theirs.mkv"));
-  EXPECT_EQ(fixtures::CountFrames(dir + "/ours.mkv", "video"), fixtures::CountFrames(Source(), "video"));
-  EXPECT_GT(Psnr(dir + "/ours.mkv", dir + "/theirs.mkv"), kExactPsnr);
+  Configure(conv.ConvertOptions());
+  EXPECT_TRUE(harness::Run(conv, loop, Source(), out).Finished);
+  EXPECT_TRUE(errors.Messages().empty()) << errors.Messages()[0];
+  return out;
 }
 
-// The stage is one picture behind: a picture limit must still hold exactly.
+// The deinterlacer holds one picture more, given back only at the end.
+TEST(ConverterFilterChains, DeinterlacedOnItsOwnThreadWithEveryPicture) {
+  const std::string ours =
+      ConvertOnFilterThread("deinterlace", [](TAVConvertOptions& O) { O.VideoOptions().SetDeinterlace(true); });
+  const std::string theirs = ours.substr(0, ours.rfind('/')) + "/theirs.mkv";
+  fixtures::RunCommand("ffmpeg -v error -y -i " + ShellQuote(Source()) + " -vf yadif -c:v ffv1 " + ShellQuote(theirs));
+  EXPECT_EQ(fixtures::CountFrames(ours, "video"), fixtures::CountFrames(Source(), "video"));
+  EXPECT_GT(Psnr(ours, theirs), kExactPsnr);
+}
+
+// A picture limit must still hold exactly.
 TEST(ConverterFilterChains, PictureLimitHoldsOnTheFilterThread) {
-  harness::MainLoop loop;
-  harness::ErrorRecorder errors;
-  const std::string dir = fixtures::TempDir("filters_limit");
-  TAVConverter conv;
-  conv.ConvertOptions().SetThreadCount(2);
-  conv.ConvertOptions().VideoOptions().SetEncoderVideoCodecName("ffv1");
-  conv.ConvertOptions().VideoOptions().SetMaxFrames(3);
-  conv.ConvertOptions().FilterOptions().SetVideoFilters("negate");
-  ASSERT_TRUE(harness::Run(conv, loop, Source(), dir + "/three.mkv").Finished);
-  ASSERT_TRUE(errors.Messages().empty()) << errors.Messages()[0];
-  EXPECT_EQ(fixtures::CountFrames(dir + "/three.mkv", "video"), 3);
+  const std::string out = ConvertOnFilterThread("limit", [](TAVConvertOptions& O) {
+    O.VideoOptions().SetMaxFrames(3);
+    O.FilterOptions().SetVideoFilters("negate");
+  });
+  EXPECT_EQ(fixtures::CountFrames(out, "video"), 3);
 }
 
 TEST(ConverterFilterChains, DoubledWidthAndInjectedNames) {
