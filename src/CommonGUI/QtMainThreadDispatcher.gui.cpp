@@ -15,6 +15,8 @@
 #include <exception>
 #include <stdexcept>
 
+#include "CommonGUI/IdleUpdate.gui.h"
+
 namespace {
 
 // Done() may become true without any event (a worker ending), so it is
@@ -65,9 +67,11 @@ TQtMainThreadDispatcher::TEventCounter::~TEventCounter() { close(FFd); }
 TQtMainThreadDispatcher::TQtMainThreadDispatcher()
     : FWakeNotifier(std::make_unique<QSocketNotifier>(FWake.Fd(), QSocketNotifier::Read)) {
   QObject::connect(FWakeNotifier.get(), &QSocketNotifier::activated, [this] { RunRequests(); });
+  // A progress notice repaints figures only; it leaves the enabling rules be.
+  AddQuietSource(FWakeNotifier.get());
 }
 
-TQtMainThreadDispatcher::~TQtMainThreadDispatcher() = default;
+TQtMainThreadDispatcher::~TQtMainThreadDispatcher() { DropQuietSource(FWakeNotifier.get()); }
 
 void TQtMainThreadDispatcher::RunProgress(const std::function<void()>& Work) {
   if (IsMainThread()) {

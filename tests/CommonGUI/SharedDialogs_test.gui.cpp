@@ -13,6 +13,7 @@
 #include "Common/Errors.h"
 #include "Common/MainThreadDispatcher.h"
 #include "CommonGUI/GuiTestSupport.h"
+#include "CommonGUI/IdleUpdate.gui.h"
 #include "CommonGUI/SharedDialogs.gui.h"
 #include "Converter/avlib.h"
 
@@ -130,6 +131,33 @@ TEST(QtMainThreadDispatcher, ProgressOfTwoWorkersIsServedEvenFromANestedLoop) {
   EXPECT_EQ(counts[1], kHandOffs);
   EXPECT_EQ(offMain, 0);
   EXPECT_EQ(caught, "refused");
+}
+
+TEST(QtMainThreadDispatcher, ProgressWakesLeaveTheEnablingRulesAloneOtherEventsRunThem) {
+  TMainThreadDispatcher& main = MainThread();
+  constexpr int kHandOffs = 1000;
+  QObject context;
+  int runs = 0;
+  OnIdle(&context, [&runs] { ++runs; });
+  gui::WaitIdle();
+  const int before = runs;
+  bool done = false;
+  std::thread worker([&] {
+    for (int i = 0; i < kHandOffs; ++i) main.RunProgress([] {});
+    main.Post([&done] { done = true; });
+  });
+  while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  worker.join();
+  // One run for the posted call; each hand-off woke the loop on its own.
+  EXPECT_LT(runs - before, kHandOffs / 10);
+  const int afterProgress = runs;
+  QTimer::singleShot(0, [] {});
+  gui::WaitIdle();
+  EXPECT_GT(runs, afterProgress);
+  // A wake with no event at all runs them too (state may change without one).
+  const int afterEvent = runs;
+  gui::WaitIdle();
+  EXPECT_GT(runs, afterEvent);
 }
 
 }  // namespace
