@@ -6,8 +6,10 @@
 # (compare in common.sh), then the quality of both outputs: SSIM of each
 # against the source scaled to 480x320, and the output sizes.
 #   [BENCH_THREADS=N] [BENCH_HB_THREADS=M] bench/handbrake.sh
-# BENCH_THREADS: our codec threads (default 2). BENCH_HB_THREADS: x264's
-# threads in HandBrake (default: its own choice, 1.5 per processor).
+# BENCH_THREADS: our codec threads (default 2; 3 runs x264 on three threads
+# as HandBrake does on two processors, and our decoder on three too).
+# BENCH_HB_THREADS: x264's threads in HandBrake (default: its own choice, 1.5
+# per processor; its decoder takes two threads here).
 # The source: 30 s at 768x432, 29.97 fps, H.264 + AAC as a phone records it;
 # a zooming fractal under moving grain (detail and motion everywhere), since
 # no real footage ships with the system.

@@ -52,7 +52,9 @@ TEST_P(ConverterFilters, MatchTheCliTransform) {
                        " -c:v ffv1 " + ShellQuote(dir + "/theirs.mkv"));
   EXPECT_GT(Psnr(dir + "/ours.mkv", dir + "/theirs.mkv"), kExactPsnr);
   // A wrong transform must not pass: the untouched source differs.
-  if (std::string(c.Ours) != "null") EXPECT_LT(Psnr(dir + "/ours.mkv", Source()), kExactPsnr);
+  if (std::string(c.Ours) != "null") {
+    EXPECT_LT(Psnr(dir + "/ours.mkv", Source()), kExactPsnr);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
