@@ -57,8 +57,15 @@ class TIdleRules : public QObject {
     }
     // Cleared first: what the rules themselves send runs them once more.
     FQuietSeen = FOtherSeen = false;
-    std::erase_if(Rules, [](const TRule& Rule) { return Rule.Context.isNull(); });
-    // By index and by copy: a rule may add rules (a window it opens).
+    // A rule may open a modal window, whose loop runs the rules again inside
+    // this run: only the outermost run drops the rules of destroyed contexts,
+    // so the indices stay valid; a rule may add rules (the window's own).
+    struct TDepth {
+      explicit TDepth(int& Value) : Ref(Value) { ++Ref; }
+      ~TDepth() { --Ref; }
+      int& Ref;
+    } depth(FDepth);
+    if (FDepth == 1) std::erase_if(Rules, [](const TRule& Rule) { return Rule.Context.isNull(); });
     for (size_t i = 0; i < Rules.size(); ++i) {
       const TRule rule = Rules[i];
       if (rule.Context) rule.Update();
@@ -66,6 +73,7 @@ class TIdleRules : public QObject {
   }
   bool FQuietSeen = false;
   bool FOtherSeen = false;
+  int FDepth = 0;  // runs of the rules in progress, nested by modal loops
 };
 
 }  // namespace

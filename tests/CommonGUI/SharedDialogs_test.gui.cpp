@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "Common/Errors.h"
@@ -158,6 +159,29 @@ TEST(QtMainThreadDispatcher, ProgressWakesLeaveTheEnablingRulesAloneOtherEventsR
   const int afterEvent = runs;
   gui::WaitIdle();
   EXPECT_GT(runs, afterEvent);
+}
+
+TEST(IdleRules, ARuleThatRunsAModalLoopMayAddAndDropRules) {
+  int victimRuns = 0, afterRuns = 0, addedRuns = 0;
+  bool nested = false;
+  auto victim = std::make_unique<QObject>();
+  QObject first, after, added;
+  OnIdle(victim.get(), [&victimRuns] { ++victimRuns; });
+  OnIdle(&first, [&] {
+    if (nested) return;
+    nested = true;
+    victim.reset();
+    OnIdle(&added, [&addedRuns] { ++addedRuns; });
+    gui::WaitIdle();  // as a modal window's loop does
+  });
+  OnIdle(&after, [&afterRuns] { ++afterRuns; });
+  for (int i = 0; i < 3 && !nested; ++i) gui::WaitIdle();
+  ASSERT_TRUE(nested);
+  EXPECT_EQ(victimRuns, 1);
+  // Once in the modal loop and once in the run that opened it, which the
+  // dropped rule before it must not make skip.
+  EXPECT_EQ(afterRuns, 2);
+  EXPECT_GE(addedRuns, 1);
 }
 
 }  // namespace
