@@ -46,6 +46,8 @@ struct TTaskModelEnvironment {
   // A task's conversion ended (Failed: with an error); before the task is
   // filed or destroyed. Main thread.
   std::function<void(const TAVTask& Task, bool Failed)> TaskEnded;
+  // A task's conversion started. Main thread.
+  std::function<void()> TaskStarted;
   // How many tasks of batches may convert at once (at least 1).
   std::function<int()> BatchLimit = [] { return 1; };
 };

@@ -14,6 +14,7 @@ void TConvertingTask::Start() {
   FConverter->OutputFiles().Add(FSettings->TargetFile);
   FConverter->SetConvertOptions(FSettings->ConvertOptions());
   FConverter->Convert();
+  if (TaskModel().TaskStarted) TaskModel().TaskStarted();
 }
 
 void TConvertingTask::Pause() {

@@ -5,6 +5,8 @@
 #include "CommonGUI/AppIdentity.h"
 #include "CommonGUI/ApplicationErrors.gui.h"
 #include "CommonGUI/DModule.gui.h"
+#include "CommonGUI/DockProgress.gui.h"
+#include "CommonGUI/FExplorerFrame.gui.h"
 #include "CommonGUI/FMain.gui.h"
 #include "CommonGUI/FMainViews.gui.h"
 #include "CommonGUI/ImageLists.gui.h"
@@ -48,6 +50,7 @@ int main(int argc, char** argv) {
     });
     TFormMain form(views, Configuration());
     window = &form;
+    TDockProgress dock([&views] { return DockTasks(views.Explorer()->ConvertingNode()); });
     form.show();
     // Files from the command line or a later start open the wizard once the window is up.
     TFileOpener opener(form, [&form](const QStringList& Files) { form.AddConversions(Files); });
