@@ -66,8 +66,13 @@ void TVideoFilterStage::Run(TAVConverter* Owner) {
         pushed = FGraph.Push(input.get());
       }
       input.reset();
-      for (ff::FramePtr f = ff::MakeFrame(); pushed >= 0 && f && FGraph.Pull(f.get()) == 0; f = ff::MakeFrame())
-        made.push_back(std::move(f));
+      // A picture is allocated only for one the graph gives: the one a
+      // failed pull leaves empty serves the next time.
+      while (pushed >= 0) {
+        if (!FSpare && !(FSpare = ff::MakeFrame())) break;
+        if (FGraph.Pull(FSpare.get()) != 0) break;
+        made.push_back(std::move(FSpare));
+      }
     } catch (...) {
       error = std::current_exception();
     }

@@ -42,6 +42,7 @@ class TVideoFilterStage {
   void Collect(std::unique_lock<std::mutex>& Held, std::vector<ff::FramePtr>& Made);
 
   TVideoFilterGraph& FGraph;
+  ff::FramePtr FSpare;  // the stage's thread only: an empty picture for the next pull
   std::mutex FLock;
   std::condition_variable FChanged;
   ff::FramePtr FInput;           // the picture handed over; null: the end

@@ -121,6 +121,7 @@ struct TOutputStream {
   // declared after Graph, so it ends before the graph is destroyed.
   std::unique_ptr<TVideoFilterStage> Stage;
   AVRational GraphTimeBase{1, 1};     // of the pictures Graph gives
+  ff::FramePtr Pulled;                // the worker's picture for Graph's output, reused
   // audio
   ff::SwrPtr Swr;
   AVChannelLayout SwrInLayout{};

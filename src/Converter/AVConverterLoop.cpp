@@ -294,7 +294,6 @@ void TConvertJob::HandleFrame(TInputStream& Ist, int Index, AVFrame* Frame) {
 
 void TConvertJob::HandleVideoFrame(TInputStream& Ist, int Index, AVFrame* Frame) {
   WaitForRateEmulation(Ist);
-  ff::FramePtr pulled = ff::MakeFrame();
   for (auto& p : FOutputStreams) {
     TOutputStream& ost = *p;
     if (ost.SourceIndex != Index || !ost.EncodingNeeded || !ost.Graph) continue;
@@ -321,9 +320,10 @@ void TConvertJob::HandleVideoFrame(TInputStream& Ist, int Index, AVFrame* Frame)
       pushed = ost.Graph->Push(Frame);
     }
     if (pushed < 0) continue;
-    while (ost.Graph->Pull(pulled.get()) == 0) {
-      WriteFiltered(ost, Ist, pulled.get());
-      av_frame_unref(pulled.get());
+    if (!ost.Pulled && !(ost.Pulled = ff::MakeFrame())) continue;  // no memory: as a refused picture
+    while (ost.Graph->Pull(ost.Pulled.get()) == 0) {
+      WriteFiltered(ost, Ist, ost.Pulled.get());
+      av_frame_unref(ost.Pulled.get());
     }
   }
 }
