@@ -1,8 +1,9 @@
 // CPU time of the GUI's main thread while the main window shows one running
 // conversion, as a share of one core. Run by hand: bench/gui_mainthread.sh
-//   qb_bench_gui_mainthread SOURCE PROFILE [--every-packet]
+//   qb_bench_gui_mainthread SOURCE PROFILE [--every-packet] [--copy]
 // --every-packet repaints the task's row at every progress notice, as the
-// program did before the repaints were paced. Prints one line:
+// program did before the repaints were paced. --copy copies both streams
+// instead of encoding them (the profile then names only the container). Prints one line:
 //   gui_main_thread profile=<p> wall_ms=<ms> main_cpu_ms=<stat> main_cpu_ms_precise=<schedstat>
 //     share_percent=<main cpu / wall> process_cpu_ms=<ms>
 #include <sys/syscall.h>
@@ -63,11 +64,15 @@ double SchedCpuMs(const std::string& Path) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: %s SOURCE PROFILE [--every-packet]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s SOURCE PROFILE [--every-packet] [--copy]\n", argv[0]);
     return 2;
   }
   const std::string source = argv[1], profileName = argv[2];
-  const bool everyPacket = argc > 3 && std::strcmp(argv[3], "--every-packet") == 0;
+  bool everyPacket = false, copy = false;
+  for (int i = 3; i < argc; ++i) {
+    everyPacket = everyPacket || std::strcmp(argv[i], "--every-packet") == 0;
+    copy = copy || std::strcmp(argv[i], "--copy") == 0;
+  }
   TThrowAwaySession session(argc, argv);
   TAVConfiguration configuration;
   configuration.SetOutputFolder(session.DataFolder().toStdString() + "/out");
@@ -92,6 +97,10 @@ int main(int argc, char** argv) {
   prepared.ConvertOptions().SetInputFormat("");
   prepared.ConvertOptions().SetThreadCount(kCodecThreads);
   profile->ApplyProfile(prepared);
+  if (copy) {
+    prepared.ConvertOptions().VideoOptions().SetVideoStreamCopy(true);
+    prepared.ConvertOptions().AudioOptions().SetAudioStreamCopy(true);
+  }
   auto settings = std::make_unique<TConversionSettings>();
   settings->SourceFile = source;
   settings->TargetFile = session.DataFolder().toStdString() + "/target" + profile->Extension();
@@ -119,9 +128,9 @@ int main(int argc, char** argv) {
   const double mainPreciseMs = SchedCpuMs(mainTask + "/schedstat") - mainSched;
   const double processMs = StatCpuMs("/proc/self/stat") - processStat;
   std::printf(
-      "gui_main_thread profile=%s repaint=%s wall_ms=%.0f main_cpu_ms=%.0f main_cpu_ms_precise=%.1f "
+      "gui_main_thread profile=%s%s repaint=%s wall_ms=%.0f main_cpu_ms=%.0f main_cpu_ms_precise=%.1f "
       "share_percent=%.2f process_cpu_ms=%.0f\n",
-      profileName.c_str(), everyPacket ? "every-packet" : "paced", wallMs, mainMs, mainPreciseMs,
+      profileName.c_str(), copy ? " (copy)" : "", everyPacket ? "every-packet" : "paced", wallMs, mainMs, mainPreciseMs,
       mainPreciseMs / wallMs * kPercent, processMs);
   views.ReleaseTasks();
   return 0;
