@@ -37,6 +37,17 @@ int StrToInt(const std::string& Text) {
   return static_cast<int>(v);
 }
 
+// "ac" and "ar" lines are meant for the output; a decoder told a count or
+// rate other than the stream's would read PCM as something else.
+void KeepStreamSoundFormat(AVCodecContext* Dec, const AVCodecParameters* Par) {
+  Dec->sample_rate = Par->sample_rate;
+  av_channel_layout_uninit(&Dec->ch_layout);
+  av_channel_layout_copy(&Dec->ch_layout, &Par->ch_layout);
+  av_opt_set_int(Dec, "ac", Par->ch_layout.nb_channels, 0);
+  av_opt_set_int(Dec, "channel_layout",
+                 Par->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? static_cast<int64_t>(Par->ch_layout.u.mask) : 0, 0);
+}
+
 }  // namespace
 
 void TConvertJob::ParseStreamMaps() {
@@ -189,6 +200,7 @@ void TConvertJob::OpenInput(int Index) {
     switch (IsAttachedPicture(st) ? AVMEDIA_TYPE_ATTACHMENT : par->codec_type) {
       case AVMEDIA_TYPE_AUDIO:
         FContexts.CopyContextOptions(dec, FContexts.Codec(AVMEDIA_TYPE_AUDIO), ofDecoding | ofAudio);
+        KeepStreamSoundFormat(dec, par);
         FConverter._ChannelLayout =
             par->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? par->ch_layout.u.mask : 0;
         FConverter._AudioChannels = par->ch_layout.nb_channels;

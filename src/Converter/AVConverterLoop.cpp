@@ -27,6 +27,7 @@ constexpr int kNormalVolume = 256;
 constexpr int kVolumeShift = 8;
 constexpr int kVolumeRounding = 128;
 constexpr double kMicro = 1000000.0;
+constexpr int kMaxDrainErrors = 64;  // damaged pictures tolerated while a decoder drains
 constexpr double kBitsPerKilobit = 1000.0;
 constexpr int kBitsPerByte = 8;
 
@@ -391,15 +392,22 @@ int TConvertJob::ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Pac
     std::lock_guard<std::mutex> g(CodecLock());
     ret = avcodec_send_packet(dec, Packet);
   }
-  if (ret < 0 && ret != AVERROR_EOF && ret != AVERROR(EAGAIN)) return -1;
+  // The end marker is taken even when the call reports a picture decoded before it as damaged.
+  if (ret < 0 && ret != AVERROR_EOF && ret != AVERROR(EAGAIN) && Packet) return -1;
   ff::FramePtr frame = ff::MakeFrame();
+  int failed = 0;
   for (;;) {
     {
       std::lock_guard<std::mutex> g(CodecLock());
       ret = avcodec_receive_frame(dec, frame.get());
     }
     if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF) break;
-    if (ret < 0) return -1;
+    if (ret < 0) {
+      // A damaged picture (a file cut off mid-packet) fails alone: while draining,
+      // the pictures held behind it, and the encoders' own, are still to come.
+      if (Packet || ++failed > kMaxDrainErrors) break;
+      continue;
+    }
     const int64_t best = frame->best_effort_timestamp;
     Ist.Pts = best != AV_NOPTS_VALUE ? av_rescale_q(best, tb, AV_TIME_BASE_Q) : Ist.NextPts;
     if (type == AVMEDIA_TYPE_AUDIO) {
@@ -431,7 +439,7 @@ int TConvertJob::ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Pac
     if (type == AVMEDIA_TYPE_VIDEO) HandleVideoFrame(Ist, Index, nullptr);
     DrainEncoders(Index);
   }
-  return 0;
+  return ret < 0 && ret != AVERROR(EAGAIN) && ret != AVERROR_EOF ? -1 : 0;
 }
 
 void TConvertJob::DrainEncoders(int Index) {

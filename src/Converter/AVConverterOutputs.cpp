@@ -1,4 +1,5 @@
 // Job step 7: output containers, their streams and codec settings.
+#include <climits>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -333,15 +334,22 @@ void TConvertJob::NewAudioStream(TOutputFile& File, int FileIndex) {
       enc->flags |= AV_CODEC_FLAG_QSCALE;
       enc->global_quality = static_cast<int>(std::lround(kLambdaPerQuant * audio.AudioQScale()));
     }
+    // "ac" and "ar" lines set the codec context's own count and rate: like "b" and "ab",
+    // they win over the profile.
+    int channels = c._AudioChannels;
+    int64_t asked = 0;
+    if (av_opt_get_int(enc, "ac", 0, &asked) >= 0 && asked > 0 && asked <= INT_MAX) channels = static_cast<int>(asked);
+    const int rate = av_opt_get_int(enc, "ar", 0, &asked) >= 0 && asked > 0 && asked <= INT_MAX
+                         ? static_cast<int>(asked)
+                         : c._AudioSampleRate;
     AVChannelLayout layout{};
     av_channel_layout_from_mask(&layout, c._ChannelLayout);
-    if (!c._ChannelLayout || layout.nb_channels != audio.AudioChannels() ||
-        layout.nb_channels != c._AudioChannels)
-      av_channel_layout_default(&layout, c._AudioChannels);
+    if (!c._ChannelLayout || layout.nb_channels != audio.AudioChannels() || layout.nb_channels != channels)
+      av_channel_layout_default(&layout, channels);
     av_channel_layout_uninit(&enc->ch_layout);
     enc->ch_layout = layout;
     enc->sample_fmt = static_cast<AVSampleFormat>(c._AudioSampleFmt);
-    enc->sample_rate = c._AudioSampleRate;
+    enc->sample_rate = rate;
     if (codec && codec->sample_fmts) {
       const AVSampleFormat* f = codec->sample_fmts;
       while (*f != AV_SAMPLE_FMT_NONE && *f != enc->sample_fmt) ++f;
@@ -373,6 +381,10 @@ void TConvertJob::NewAudioStream(TOutputFile& File, int FileIndex) {
     }
     enc->time_base = AVRational{1, enc->sample_rate > 0 ? enc->sample_rate : 1};
     FitDvAudio(oc->oformat, enc);
+    // The library's older count and mask fields override the layout when they disagree with it.
+    av_opt_set_int(enc, "ac", enc->ch_layout.nb_channels, 0);
+    av_opt_set_int(enc, "channel_layout",
+                   enc->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? static_cast<int64_t>(enc->ch_layout.u.mask) : 0, 0);
   } else {
     av_channel_layout_default(&enc->ch_layout, c._AudioChannels);
     enc->sample_rate = c._AudioSampleRate;

@@ -69,6 +69,30 @@ TEST_P(ConverterBrokenInput, EndsWithAnErrorOrAShorterOutput) {
   }
 }
 
+// A recording cut off mid-packet: with codec threads the damaged last picture is
+// reported while the decoder drains; every picture before it still reaches the
+// file, and the encoder's held-back ones too (once 48 short with x264).
+TEST(ConverterCutOffInput, KeepsEveryPictureTheFfmpegCliDecodes) {
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  const std::string whole = fixtures::Media(
+      "cutoff_whole.mp4", "-f lavfi -i testsrc2=s=320x240:r=25:d=8 -c:v libx264 -g 50 -bf 3 -movflags +faststart");
+  ASSERT_FALSE(whole.empty());
+  const std::string dir = fixtures::TempDir("cutoff");
+  const std::string cut = dir + "/cut.mp4";
+  fixtures::RunCommand("head -c $(( $(stat -c %s " + fixtures::ShellQuote(whole) + ") / 2 )) " +
+                       fixtures::ShellQuote(whole) + " > " + fixtures::ShellQuote(cut));
+  const int decodable = std::stoi(fixtures::RunCommand(
+      "ffmpeg -v quiet -i " + fixtures::ShellQuote(cut) + " -f framemd5 - | grep -vc '^#'"));
+  ASSERT_GT(decodable, 0);
+  TAVConverter c;
+  c.ConvertOptions().VideoOptions().SetEncoderVideoCodecName("libx264");
+  c.ConvertOptions().SetThreadCount(2);
+  ASSERT_TRUE(harness::Run(c, loop, cut, dir + "/out.mp4").Finished);
+  EXPECT_TRUE(errors.Messages().empty());
+  EXPECT_EQ(fixtures::CountFrames(dir + "/out.mp4", "video"), decodable);
+}
+
 INSTANTIATE_TEST_SUITE_P(Inputs, ConverterBrokenInput, ::testing::ValuesIn(corpus::Cases()),
                          [](const ::testing::TestParamInfo<std::string>& Info) { return Info.param; });
 

@@ -48,7 +48,7 @@ TEST_P(ConverterFormats, ProducesAPlayableFile) {
   harness::Events events;
   events.Attach(c);
   ASSERT_TRUE(harness::Run(c, Loop, Source(), target).Finished);
-  ASSERT_TRUE(Errors.Messages().empty()) << Errors.Messages()[0];
+  ASSERT_TRUE(Errors.Messages().empty()) << Errors.Messages()[0] << events.JoinedLog();
   EXPECT_EQ(events.Completed, 1);
 
   std::string probed = target;
@@ -137,6 +137,23 @@ INSTANTIATE_TEST_SUITE_P(
                      o.AudioOptions().SetAudioSampleRate(48000);
                    },
                    "audio", "", "ac3", 0, 0, 0, 48000, 2},
+        // "ac" and "ar" lines win over the options, as "ab" does; mono once corrupted the heap.
+        FormatCase{"opus_ac_ar", "out.opus",
+                   [](TAVConvertOptions& o) {
+                     o.VideoOptions().SetVideoDisable(true);
+                     o.AudioOptions().SetEncoderAudioCodecName("libopus");
+                     o.SetAdvancedOption("ac", "1");
+                     o.SetAdvancedOption("ar", "24000");
+                   },
+                   "audio", "", "opus", 0, 0, 0, 48000, 1},
+        FormatCase{"aac_ac_ar", "out.m4a",
+                   [](TAVConvertOptions& o) {
+                     o.VideoOptions().SetVideoDisable(true);
+                     o.AudioOptions().SetEncoderAudioCodecName("aac");
+                     o.SetAdvancedOption("ac", "1");
+                     o.SetAdvancedOption("ar", "22050");
+                   },
+                   "audio", "", "aac", 0, 0, 0, 22050, 1},
         FormatCase{"images", "img%1d.png", [](TAVConvertOptions& o) { o.AudioOptions().SetAudioDisable(true); },
                    "video", "png", "", 0, 0, 0, 0, 0}),
     [](const ::testing::TestParamInfo<FormatCase>& Info) { return std::string(Info.param.Name); });

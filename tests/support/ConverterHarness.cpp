@@ -58,6 +58,13 @@ void Events::Attach(TAVConverter& Converter) {
   };
 }
 
+std::string Events::JoinedLog() {
+  std::lock_guard<std::mutex> g(LogLock);
+  std::string all;
+  for (const std::string& line : Log) all += line;
+  return all;
+}
+
 Events::~Events() {
   EXPECT_EQ(OffMainThread.load(), 0) << "an event that belongs to the main thread ran on another";
 }

@@ -54,6 +54,7 @@ struct Events {
   std::vector<std::string> Log;  // guarded by LogLock (OnLog runs on the worker)
   std::mutex LogLock;
   void Attach(TAVConverter& Converter);
+  std::string JoinedLog();  // the log lines so far, for a failure's message
   ~Events();
 };
 
