@@ -80,6 +80,15 @@ void TConvertJob::WriteAudio(TOutputStream& Ost, TInputStream& Ist, const AVFram
     }
   } else {
     Ost.SyncOpts = std::llround(SyncInputTime(Ost) * rate) - fifoSamples;
+    if (!Ost.LateSoundPadded) {
+      // Sound that starts after the picture would play at once in such a
+      // container: silence holds its place (less the encoder's own delay).
+      Ost.LateSoundPadded = true;
+      const int64_t primed = std::min(Ost.PrimingLeft, std::max<int64_t>(Ost.SyncOpts, 0));
+      Ost.PrimingLeft -= primed;
+      silence = std::max<int64_t>(Ost.SyncOpts - primed, 0);
+      Ost.SyncOpts -= silence;  // the first frame at the delay, its packet at 0
+    }
   }
 
   const int count = swr_convert(Ost.Swr.get(), converted, capacity,

@@ -203,9 +203,15 @@ bool TVideoFilterGraph::BuildPiece(TPiece& Piece, const std::vector<TChainEntry>
       std::string args = Format("%d:%d:%d:%d", width, height, Head->LeftBand, Head->TopBand);
       if (!append(CreateFilterWithArgs(graph, "crop", "crop", args), "crop=" + args)) return false;
     }
-    if (width != Head->Width || height != Head->Height) {
-      std::string args = Format("%d:%d:flags=0x%X", Head->Width, Head->Height, swsFlags);
+    const bool boxed = Head->BoxWidth > 0 && Head->BoxHeight > 0;
+    const int pictureW = boxed ? Head->BoxWidth : Head->Width, pictureH = boxed ? Head->BoxHeight : Head->Height;
+    if (width != pictureW || height != pictureH) {
+      std::string args = Format("%d:%d:flags=0x%X", pictureW, pictureH, swsFlags);
       if (!append(CreateFilterWithArgs(graph, "scale", "scale", args), "scale=" + args)) return false;
+    }
+    if (boxed && (pictureW != Head->Width || pictureH != Head->Height)) {
+      std::string args = Format("%d:%d:(ow-iw)/2:(oh-ih)/2:black", Head->Width, Head->Height);
+      if (!append(CreateFilterWithArgs(graph, "pad", "bars", args), "pad=" + args)) return false;
     }
   }
 

@@ -45,6 +45,7 @@ struct TVideoGraphOutput {
   bool Crop = false;                 // any band not 0
   int LeftBand = 0, TopBand = 0, RightBand = 0, BottomBand = 0;
   int Width = 0, Height = 0;         // the encoder's size before the user's chain
+  int BoxWidth = 0, BoxHeight = 0;   // the picture scaled into black bars of that size (0: none)
   AVPixelFormat PixFmt = AV_PIX_FMT_NONE;  // NONE: any format
   int SwsFlags = 0;                  // scaler flags, e.g. 4 for bicubic
   bool Deinterlace = false;

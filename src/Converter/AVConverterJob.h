@@ -114,6 +114,7 @@ struct TOutputStream {
   int LeftBand = 0, TopBand = 0, RightBand = 0, BottomBand = 0;
   bool Scale = false;
   bool Transposed = false;            // the source's pictures are turned a quarter
+  int BoxWidth = 0, BoxHeight = 0;    // the picture inside black bars (0: the whole frame)
   ff::SwsPtr Sws;
   int ExpectedWidth = 0, ExpectedHeight = 0, ExpectedPixFmt = AV_PIX_FMT_NONE;
   std::unique_ptr<TVideoFilterGraph> Graph;
@@ -131,6 +132,7 @@ struct TOutputStream {
   // Encoder delay still to take from the front of the sound, for containers
   // that place sound by its amount rather than by timestamps (AVI).
   int64_t PrimingLeft = 0;
+  bool LateSoundPadded = true;  // false until the first sound of a container that plays it from byte one
   // two-pass statistics (first pass)
   std::unique_ptr<FILE, FileCloser> LogFile;
   const char* StatsWritten = nullptr;  // the encoder's statistics text last written
@@ -305,6 +307,7 @@ class TConvertJob {
   bool FVideoTransposed = false;     // the working picture size is the source's turned a quarter
   std::string FInputError;  // a capture input failed: the job fails after its trailer
   int FRequestedPixFormat = AV_PIX_FMT_NONE;  // the options' pixel format before the inputs opened
+  AVRational FRequestedFrameRate{0, 0};        // the options' frame rate before the inputs opened
   int64_t FLeadIn = 0;      // µs of output before the chosen start (stream copy from a key frame)
   int64_t FGraphShift = 0;  // µs from output time to the time pictures have in the filter graphs
 };

@@ -332,7 +332,8 @@ void TConvertJob::HandleVideoFrame(TInputStream& Ist, int Index, AVFrame* Frame)
 void TConvertJob::WriteFiltered(TOutputStream& Ost, TInputStream& Ist, AVFrame* Picture) {
   if (Picture->pts != AV_NOPTS_VALUE)
     Ist.Pts = av_rescale_q(Picture->pts, Ost.GraphTimeBase, AV_TIME_BASE_Q) - FGraphShift;
-  Ost.Enc->sample_aspect_ratio = Picture->sample_aspect_ratio;
+  // Pictures in bars keep the aspect the frame was given for them.
+  if (!Ost.BoxWidth) Ost.Enc->sample_aspect_ratio = Picture->sample_aspect_ratio;
   WriteVideo(Ost, Ist, Picture);
 }
 

@@ -17,6 +17,7 @@ extern "C" {
 #include "Converter/AVConverter.h"
 #include "Converter/AVConverterJob.h"
 #include "Converter/avlib.h"
+#include "Converter/AVConverterDeliveryRules.h"
 #include "Converter/AVConverterIO.h"
 #include "Converter/AVConverterTargetRules.h"
 
@@ -274,12 +275,23 @@ void TConvertJob::NewVideoStream(TOutputFile& File, int FileIndex) {
                                   (enc->pix_fmt == AV_PIX_FMT_YUV420P || enc->pix_fmt == AV_PIX_FMT_YUV422P);
       if (*p == AV_PIX_FMT_NONE && !mjpegException) enc->pix_fmt = codec->pix_fmts[0];
     }
+    enc->pix_fmt = DeliveryPixelFormat(codec, enc->pix_fmt);
     if (AVPixelFormat required = RequiredPixelFormat(codec, enc->pix_fmt, enc->strict_std_compliance);
         required != AV_PIX_FMT_NONE)
       enc->pix_fmt = required;
     ApplyVideoStreamSettings(FContexts, enc, codec);
     FitDvVideo(enc, static_cast<AVPixelFormat>(FRequestedPixFormat));
     FitPictureEncoder(oc->oformat, enc);
+    FitSubsampledSize(enc);
+    if (const AVRational disc = DiscFrameRate(enc, FRequestedFrameRate); disc.num) {
+      enc->framerate = disc;
+      enc->time_base = av_inv_q(disc);
+    }
+    if (const TPictureBox box = Mpeg2PictureBox(enc, video.FrameAspectRatio()); box.Width) {
+      ost.BoxWidth = box.Width;
+      ost.BoxHeight = box.Height;
+      enc->sample_aspect_ratio = ost.St->sample_aspect_ratio = box.SampleAspect;
+    }
     if (video.IntraOnly()) enc->gop_size = 0;
     if (video.VideoQscale() != 0 || video.SameQuality()) {
       enc->flags |= AV_CODEC_FLAG_QSCALE;

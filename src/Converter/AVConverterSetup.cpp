@@ -204,6 +204,8 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist) {
   out.BottomBand = Ost.BottomBand;
   out.Width = enc->width;
   out.Height = enc->height;
+  out.BoxWidth = Ost.BoxWidth;
+  out.BoxHeight = Ost.BoxHeight;
   out.PixFmt = enc->pix_fmt;
   out.SwsFlags = FContexts.SwsFlags();
   out.Deinterlace = video.Deinterlace();
@@ -360,8 +362,10 @@ void TConvertJob::OpenEncoders() {
     // encoder's delay is taken from the sound itself, so it stays with the picture.
     const AVOutputFormat* format = FOutputFiles[static_cast<size_t>(ost.FileIndex)].Ctx->oformat;
     if (enc->codec_type == AVMEDIA_TYPE_AUDIO &&
-        ((format->flags & AVFMT_NOTIMESTAMPS) || strcmp(format->name, "avi") == 0))
+        ((format->flags & AVFMT_NOTIMESTAMPS) || strcmp(format->name, "avi") == 0)) {
       ost.PrimingLeft = enc->initial_padding;
+      ost.LateSoundPadded = false;
+    }
     if (enc->codec_type == AVMEDIA_TYPE_VIDEO) ost.St->avg_frame_rate = enc->framerate;
   }
 }

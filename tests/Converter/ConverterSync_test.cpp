@@ -106,4 +106,23 @@ INSTANTIATE_TEST_SUITE_P(Containers, ConverterSync,
                                            SyncCase{"mkv_copy", ".mkv", true, 5, 8.5, 5}),
                          [](const ::testing::TestParamInfo<SyncCase>& I) { return std::string(I.param.Name); });
 
+// A recording whose sound starts half a second after its picture (the first
+// beep is missing). AVI plays sound from its first byte, so the half second
+// must be silence in the file: the beeps once came 0.5 s early.
+TEST(ConverterLateSound, AviKeepsEachBeepWithItsFlash) {
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  const std::string late = fixtures::Media(
+      "sync_late_sound.mp4", "-i " + ShellQuote(FlashBeep()) + " -c:v copy -af atrim=start=0.5 -c:a aac");
+  const std::string out = fixtures::TempDir("sync_late_sound") + "/out.avi";
+  TAVConverter c;
+  ASSERT_TRUE(harness::Run(c, loop, late, out).Finished);
+  ASSERT_TRUE(errors.Messages().empty()) << errors.Messages()[0];
+  const std::vector<double> flashes = Flashes(out);
+  const std::vector<double> beeps = Beeps(out);
+  ASSERT_EQ(flashes.size(), 10u);
+  ASSERT_EQ(beeps.size(), flashes.size() - 1);
+  for (size_t i = 0; i < beeps.size(); ++i) EXPECT_NEAR(beeps[i], flashes[i + 1], kTolerance) << "beep " << i;
+}
+
 }  // namespace
