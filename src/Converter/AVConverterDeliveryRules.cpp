@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 extern "C" {
 #include <libavutil/pixdesc.h>
@@ -16,8 +17,12 @@ constexpr std::array<AVCodecID, 7> kDeliveryCodecs{AV_CODEC_ID_H264,       AV_CO
 constexpr std::array<AVCodecID, 3> kWholeChromaCodecs{AV_CODEC_ID_H264, AV_CODEC_ID_HEVC, AV_CODEC_ID_AV1};
 constexpr int kDeliveryDepth = 8;
 
-constexpr std::array<AVRational, 3> kDiscRates{{{25, 1}, {30000, 1001}, {24000, 1001}}};
-constexpr std::array<int, 4> kDiscHeights{576, 480, 288, 240};
+constexpr std::array<const char*, 3> kDiscMuxers{"dvd", "svcd", "vcd"};
+constexpr std::array<int, 2> kPalHeights{576, 288};
+constexpr std::array<int, 2> kNtscHeights{480, 240};
+constexpr AVRational kPalRate{25, 1};
+constexpr AVRational kNtscRate{30000, 1001};
+constexpr AVRational kFilmRate{24000, 1001};
 
 // The display aspects a DVD player shows, and how far a source may be from
 // one before it gets bars (the encoder signals the nearest; 2 % is not seen).
@@ -60,13 +65,14 @@ void FitSubsampledSize(AVCodecContext* Enc) {
   Enc->height &= ~((1 << d->log2_chroma_h) - 1);
 }
 
-AVRational DiscFrameRate(const AVCodecContext* Enc, AVRational Requested) {
-  if (Enc->codec_id != AV_CODEC_ID_MPEG1VIDEO && Enc->codec_id != AV_CODEC_ID_MPEG2VIDEO) return {0, 0};
-  bool discHeight = false;
-  for (int h : kDiscHeights) discHeight = discHeight || Enc->height == h;
-  if (!discHeight) return {0, 0};
-  for (AVRational r : kDiscRates)
-    if (av_cmp_q(r, Requested) == 0) return r;
+AVRational DiscFrameRate(const AVOutputFormat* Format, const AVCodecContext* Enc, AVRational Requested) {
+  bool disc = false;
+  for (const char* muxer : kDiscMuxers) disc = disc || (Format && std::strcmp(Format->name, muxer) == 0);
+  if (!disc || (Enc->codec_id != AV_CODEC_ID_MPEG1VIDEO && Enc->codec_id != AV_CODEC_ID_MPEG2VIDEO)) return {0, 0};
+  for (int h : kPalHeights)
+    if (Enc->height == h) return kPalRate;
+  for (int h : kNtscHeights)
+    if (Enc->height == h) return av_cmp_q(Requested, kFilmRate) == 0 ? kFilmRate : kNtscRate;
   return {0, 0};
 }
 

@@ -5,6 +5,7 @@
 // values stand wherever they are playable.
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
 }
 
 // 8-bit 4:2:0 when Codec is a delivery codec, Chosen (carried over from the
@@ -15,11 +16,12 @@ AVPixelFormat DeliveryPixelFormat(const AVCodec* Codec, AVPixelFormat Chosen);
 // anything else (x264, x265 and SVT-AV1 with an odd-sized 4:2:0 source).
 void FitSubsampledSize(AVCodecContext* Enc);
 
-// The rate of a DVD, SVCD or VCD picture: Requested (what the profile asked
-// before the source's rate replaced it) when Enc is MPEG-1 or MPEG-2 at a
-// disc's frame height and Requested is a disc rate (25, 29.97, 23.976);
-// else {0, 0}, and the source's rate stands.
-AVRational DiscFrameRate(const AVCodecContext* Enc, AVRational Requested);
+// The rate of an MPEG-1 or MPEG-2 picture in a DVD, SVCD or VCD container
+// (Format): a disc's system has one, by its frame height (576 and 288 lines:
+// 25; 480 and 240: 29.97, or 23.976 when Requested, what the profile asked
+// before the source's rate replaced it, says so). Else {0, 0}: the source's
+// rate stands.
+AVRational DiscFrameRate(const AVOutputFormat* Format, const AVCodecContext* Enc, AVRational Requested);
 
 // MPEG-2 signals only a few display aspects (DVD players: 4:3 and 16:9). For a
 // picture of display aspect SourceAspect in Enc's frame, the size the picture

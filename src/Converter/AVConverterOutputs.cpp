@@ -283,7 +283,7 @@ void TConvertJob::NewVideoStream(TOutputFile& File, int FileIndex) {
     FitDvVideo(enc, static_cast<AVPixelFormat>(FRequestedPixFormat));
     FitPictureEncoder(oc->oformat, enc);
     FitSubsampledSize(enc);
-    if (const AVRational disc = DiscFrameRate(enc, FRequestedFrameRate); disc.num) {
+    if (const AVRational disc = DiscFrameRate(oc->oformat, enc, FRequestedFrameRate); disc.num) {
       enc->framerate = disc;
       enc->time_base = av_inv_q(disc);
     }
