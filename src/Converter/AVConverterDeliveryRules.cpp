@@ -18,6 +18,7 @@ constexpr std::array<AVCodecID, 3> kWholeChromaCodecs{AV_CODEC_ID_H264, AV_CODEC
 constexpr int kDeliveryDepth = 8;
 
 constexpr std::array<const char*, 3> kDiscMuxers{"dvd", "svcd", "vcd"};
+constexpr std::array<int, 5> kDiscWidths{720, 704, 544, 480, 352};
 constexpr std::array<int, 2> kPalHeights{576, 288};
 constexpr std::array<int, 2> kNtscHeights{480, 240};
 constexpr AVRational kPalRate{25, 1};
@@ -69,6 +70,9 @@ AVRational DiscFrameRate(const AVOutputFormat* Format, const AVCodecContext* Enc
   bool disc = false;
   for (const char* muxer : kDiscMuxers) disc = disc || (Format && std::strcmp(Format->name, muxer) == 0);
   if (!disc || (Enc->codec_id != AV_CODEC_ID_MPEG1VIDEO && Enc->codec_id != AV_CODEC_ID_MPEG2VIDEO)) return {0, 0};
+  bool discWidth = false;
+  for (int w : kDiscWidths) discWidth = discWidth || Enc->width == w;
+  if (!discWidth) return {0, 0};
   for (int h : kPalHeights)
     if (Enc->height == h) return kPalRate;
   for (int h : kNtscHeights)

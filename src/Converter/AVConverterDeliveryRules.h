@@ -17,7 +17,7 @@ AVPixelFormat DeliveryPixelFormat(const AVCodec* Codec, AVPixelFormat Chosen);
 void FitSubsampledSize(AVCodecContext* Enc);
 
 // The rate of an MPEG-1 or MPEG-2 picture in a DVD, SVCD or VCD container
-// (Format): a disc's system has one, by its frame height (576 and 288 lines:
+// (Format) at a disc's frame size: a disc's system has one, by its frame height (576 and 288 lines:
 // 25; 480 and 240: 29.97, or 23.976 when Requested, what the profile asked
 // before the source's rate replaced it, says so). Else {0, 0}: the source's
 // rate stands.
