@@ -48,6 +48,12 @@ void KeepStreamSoundFormat(AVCodecContext* Dec, const AVCodecParameters* Par) {
                  Par->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? static_cast<int64_t>(Par->ch_layout.u.mask) : 0, 0);
 }
 
+// The message names only the library's code; the log line says which file and why.
+[[noreturn]] void FailOpen(const std::string& Name, int Code) {
+  LogWriteError(Name, Code);
+  throw Exception(Format("Could not open file:%d!", Code));
+}
+
 }  // namespace
 
 void TConvertJob::ParseStreamMaps() {
@@ -122,10 +128,10 @@ void TConvertJob::OpenInput(int Index) {
   // are FIFOs and devices, whose reads must not outlast a stop request.
   if (IsStreamName(name)) {
     file.CustomIO = OpenStreamIO(name, false);
-    if (!file.CustomIO) throw Exception(Format("Could not open file:%d!", AVERROR(ENOENT)));
+    if (!file.CustomIO) FailOpen(name, AVERROR(ENOENT));
   } else if (IsWaitingFile(name)) {
     file.Waiting = TWaitingReader::Open(name, InputInterrupt());
-    if (!file.Waiting) throw Exception(Format("Could not open file:%d!", AVERROR(errno)));
+    if (!file.Waiting) FailOpen(name, AVERROR(errno));
     file.CustomIO = file.Waiting->MakeIO();
     if (!file.CustomIO) throw Exception("no memory");
   }
@@ -139,7 +145,7 @@ void TConvertJob::OpenInput(int Index) {
   int ret = avformat_open_input(&raw, name.c_str(), FInputFormat, &params);
   if (ret < 0) {
     // avformat_open_input freed the context; a custom I/O context stays ours.
-    throw Exception(Format("Could not open file:%d!", ret));
+    FailOpen(name, ret);
   }
   file.Ctx.reset(raw);
   AVFormatContext* ctx = raw;

@@ -150,8 +150,8 @@ struct TOutputFile {
 
 // Frees the output paths a job claimed (any thread).
 void ReleaseClaimedOutputs(const std::vector<std::string>& Paths);
-// Logs the system's reason of a failed write (for example "No space left on
-// device") with the file's name. Worker thread.
+// Logs the system's reason of a failed open or write (for example "No space
+// left on device") with the file's name. Worker thread.
 void LogWriteError(const std::string& FileName, int Code);
 
 // A pass of a size-limited job: which pass, and the plan its first setup made.

@@ -114,6 +114,7 @@ TEST(Cli, FailureExitsWithOneAndTheMessage) {
   const Outcome r = RunCli(ShellQuote(dir + "/missing.avi") + " " + ShellQuote(dir + "/out.avi"));
   EXPECT_EQ(r.Status, 1);
   EXPECT_NE(r.Output.find("Could not open file:-2!"), std::string::npos) << r.Output;
+  EXPECT_NE(r.Output.find("missing.avi: No such file or directory"), std::string::npos) << r.Output;
 }
 
 TEST(Cli, InterruptStopsAndLeavesAPlayableFile) {
