@@ -364,7 +364,12 @@ void TConvertJob::OpenEncoders() {
     if (enc->codec_type == AVMEDIA_TYPE_AUDIO &&
         ((format->flags & AVFMT_NOTIMESTAMPS) || strcmp(format->name, "avi") == 0)) {
       ost.PrimingLeft = enc->initial_padding;
-      ost.LateSoundPadded = false;
+      // Late sound keeps its place beside a picture; alone it starts at once.
+      const AVFormatContext* oc = FOutputFiles[static_cast<size_t>(ost.FileIndex)].Ctx.get();
+      for (unsigned i = 0; i < oc->nb_streams; ++i)
+        if (oc->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+            !(oc->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC))
+          ost.LateSoundPadded = false;
     }
     if (enc->codec_type == AVMEDIA_TYPE_VIDEO) ost.St->avg_frame_rate = enc->framerate;
   }
