@@ -1,5 +1,7 @@
 #include "Converter/AVConverterDeliveryRules.h"
 
+#include "Converter/AVConverterTargetRules.h"
+
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -35,12 +37,6 @@ template <size_t N>
 bool Has(const std::array<AVCodecID, N>& Ids, AVCodecID Id) {
   for (AVCodecID i : Ids)
     if (i == Id) return true;
-  return false;
-}
-
-bool Lists(const AVPixelFormat* List, AVPixelFormat F) {
-  for (; List && *List != AV_PIX_FMT_NONE; ++List)
-    if (*List == F) return true;
   return false;
 }
 

@@ -29,12 +29,6 @@ constexpr int kDvChannels = 2;
 constexpr int kDvDefaultRate = 48000;
 constexpr std::array<int, 3> kDvRates{48000, 44100, 32000};
 
-bool Lists(const AVPixelFormat* List, AVPixelFormat F) {
-  for (; List && *List != AV_PIX_FMT_NONE; ++List)
-    if (*List == F) return true;
-  return false;
-}
-
 bool IsAnimatedPictureMuxer(const AVOutputFormat* Format) {
   if (!Format) return false;
   for (const char* muxer : kAnimatedPictureMuxers)
@@ -43,6 +37,12 @@ bool IsAnimatedPictureMuxer(const AVOutputFormat* Format) {
 }
 
 }  // namespace
+
+bool Lists(const AVPixelFormat* List, AVPixelFormat F) {
+  for (; List && *List != AV_PIX_FMT_NONE; ++List)
+    if (*List == F) return true;
+  return false;
+}
 
 const AVOutputFormat* ImageSequenceFormat(const AVOutputFormat* Guessed, const std::string& Name) {
   if (av_filename_number_test(Name.c_str()) && IsAnimatedPictureMuxer(Guessed))
