@@ -52,7 +52,7 @@ int EvenDown(double V) { return std::max(2, static_cast<int>(V) & ~1); }
 
 AVPixelFormat DeliveryPixelFormat(const AVCodec* Codec, AVPixelFormat Chosen) {
   if (!Codec || !Has(kDeliveryCodecs, Codec->id) || Chosen == AV_PIX_FMT_NONE || IsPlain420(Chosen)) return Chosen;
-  return Lists(Codec->pix_fmts, AV_PIX_FMT_YUV420P) ? AV_PIX_FMT_YUV420P : Chosen;
+  return ListsPixelFormat(Codec->pix_fmts, AV_PIX_FMT_YUV420P) ? AV_PIX_FMT_YUV420P : Chosen;
 }
 
 void FitSubsampledSize(AVCodecContext* Enc) {

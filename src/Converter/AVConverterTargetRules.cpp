@@ -38,7 +38,7 @@ bool IsAnimatedPictureMuxer(const AVOutputFormat* Format) {
 
 }  // namespace
 
-bool Lists(const AVPixelFormat* List, AVPixelFormat F) {
+bool ListsPixelFormat(const AVPixelFormat* List, AVPixelFormat F) {
   for (; List && *List != AV_PIX_FMT_NONE; ++List)
     if (*List == F) return true;
   return false;
@@ -62,7 +62,7 @@ AVPixelFormat RequiredPixelFormat(const AVCodec* Codec, AVPixelFormat Wanted, in
   if (!Codec || Codec->id != AV_CODEC_ID_MJPEG || StrictCompliance <= FF_COMPLIANCE_UNOFFICIAL)
     return AV_PIX_FMT_NONE;
   for (const auto& [limited, full] : kFullRange)
-    if (Wanted == limited && Lists(Codec->pix_fmts, full)) return full;
+    if (Wanted == limited && ListsPixelFormat(Codec->pix_fmts, full)) return full;
   return AV_PIX_FMT_NONE;
 }
 

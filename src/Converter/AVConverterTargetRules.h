@@ -20,7 +20,7 @@ const AVOutputFormat* ImageSequenceFormat(const AVOutputFormat* Guessed, const s
 AVCodecID ImageSequenceCodec(const AVOutputFormat* Format, const std::string& Name, AVCodecID Guessed);
 
 // Whether the AV_PIX_FMT_NONE-terminated List (may be null) holds F.
-bool Lists(const AVPixelFormat* List, AVPixelFormat F);
+bool ListsPixelFormat(const AVPixelFormat* List, AVPixelFormat F);
 
 // A pixel format Codec takes by default for Wanted, or AV_PIX_FMT_NONE when
 // the usual choice (Wanted if listed, else the first listed) stands.
