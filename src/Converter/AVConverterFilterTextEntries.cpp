@@ -8,6 +8,7 @@
 #include "Converter/AVConverterFilterBuild.h"
 #include "Converter/AVConverterFontFamily.h"
 #include "Converter/AVConverterFontFolder.h"
+#include "Converter/AVConverterSubtitleCharset.h"
 
 extern "C" {
 #include <libavutil/log.h>
@@ -96,7 +97,7 @@ AVFilterContext* BuildDrawTextEntry(AVFilterGraph* Graph, const TChainEntry& Ent
 
 AVFilterContext* BuildSubtitleEntry(AVFilterGraph* Graph, const TChainEntry& Entry,
                                     const std::string& Instance, AVFilterContext* Last) {
-  std::string file, font, style;
+  std::string file, font, style, codePage;
   TFilterOptionList options;
   for (const auto& o : ReadOptions(Entry.Args, '$')) {
     if (o.Name == "filename") {
@@ -104,7 +105,7 @@ AVFilterContext* BuildSubtitleEntry(AVFilterGraph* Graph, const TChainEntry& Ent
     } else if (o.Name == "font") {
       font = o.Value;
     } else if (o.Name == "codepage") {
-      if (!o.Value.empty()) options.emplace_back("charenc", o.Value);
+      codePage = o.Value;
     } else if (o.Name == "color") {
       uint32_t rgba = 0;
       if (!ParseColour(o.Value, rgba)) {
@@ -121,6 +122,9 @@ AVFilterContext* BuildSubtitleEntry(AVFilterGraph* Graph, const TChainEntry& Ent
     av_log(nullptr, AV_LOG_ERROR, "No subtitle file given to ass\n");
     return nullptr;
   }
+  const std::optional<std::string> charset = SubtitleCharset(file, codePage);
+  if (!charset) return nullptr;
+  if (!charset->empty()) options.emplace_back("charenc", *charset);
   options.emplace_back("filename", file);
   // libass reads its fonts folder when the filter is created; the folder may go after that.
   std::unique_ptr<TPrivateFontFolder> fonts;

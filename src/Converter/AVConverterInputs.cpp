@@ -11,6 +11,7 @@ extern "C" {
 #include "Common/Errors.h"
 #include "Converter/AVConverter.h"
 #include "Converter/AVConverterJob.h"
+#include "Converter/AVConverterSeek.h"
 #include "Converter/AVConverterIO.h"
 #include "Converter/avlib.h"
 #include "Converter/AVConverterWaitingIO.h"
@@ -176,7 +177,7 @@ void TConvertJob::OpenInput(int Index) {
     // Land on the key frame at or before the start; what is decoded before
     // the start is dropped by the packet loop. An input that can't seek (a
     // pipe) is decoded from its beginning: a seek there would read it away.
-    if (CanSeek(ctx)) file.Seekable = av_seek_frame(ctx, -1, seekPosition, AVSEEK_FLAG_BACKWARD) >= 0;
+    if (CanSeek(ctx)) file.Seekable = SeekBeforeKeyFrame(ctx, seekPosition);
     FConverter.TempStartTime = 0;
   }
   if (ctx->duration != AV_NOPTS_VALUE)

@@ -236,6 +236,8 @@ void TConvertJob::NewVideoStream(TOutputFile& File, int FileIndex) {
   const double aspect = width ? video.FrameAspectRatio() * height / static_cast<double>(width) : 0.0;
   if (video.VideoStreamCopy()) {
     ost.StreamCopy = true;
+    if (!FOptions.FilterOptions().VideoFilters().empty())
+      av_log(nullptr, AV_LOG_WARNING, "The video filters are left out: the video is copied, not re-encoded\n");
     // A copied picture stays as stored, turned by its display matrix.
     ost.St->sample_aspect_ratio = av_d2q(FVideoTransposed && aspect != 0.0 ? 1.0 / aspect : aspect, kMaxAspectTerm);
   } else {

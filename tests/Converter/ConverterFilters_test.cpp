@@ -204,6 +204,40 @@ TEST(ConverterFilterChains, SubtitlesBurnedInWhileShown) {
   EXPECT_LT(RegionDifference(dir + "/subs.mkv", source, bottom, 2.5), kUnchanged);  // after
 }
 
+// GBK text with no code page chosen is refused with a line saying what to
+// choose; UTF-16 with its byte-order mark reads the same whatever was chosen.
+TEST(ConverterFilterChains, SubtitleCodePages) {
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  const std::string dir = fixtures::TempDir("filters_codepages");
+  const std::string cue = "1\n00:00:00,000 --> 00:00:01,000\nWWWW \u5B57\u5E55 WWWW\n\n";
+  std::ofstream(dir + "/utf8.srt") << cue;
+  std::ofstream(dir + "/gbk.srt", std::ios::binary) << "1\n00:00:00,000 --> 00:00:01,000\nWWWW \xD7\xD6\xC4\xBB WWWW\n\n";
+  fixtures::RunCommand("(printf '\\377\\376'; iconv -f UTF-8 -t UTF-16LE " + ShellQuote(dir + "/utf8.srt") + ") > " +
+                       ShellQuote(dir + "/utf16.srt"));
+  auto burn = [&](const std::string& Srt, const std::string& CodePage, const std::string& Out, harness::Events* E) {
+    TSubtitleFilter subs;
+    subs.SetSubtitleFile(dir + "/" + Srt);
+    subs.SetFontFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
+    subs.SetCodePage(CodePage);
+    TAVConverter c;
+    c.ConvertOptions().VideoOptions().SetEncoderVideoCodecName("ffv1");
+    c.ConvertOptions().FilterOptions().SetVideoFilters(subs.GetFilterText());
+    if (E) E->Attach(c);
+    EXPECT_TRUE(harness::Run(c, loop, Source(), dir + "/" + Out).Finished);
+  };
+  harness::Events refused;
+  burn("gbk.srt", "", "gbk.mkv", &refused);
+  EXPECT_EQ(errors.Messages(), std::vector<std::string>{"Error opening filters!"});
+  EXPECT_NE(refused.JoinedLog().find("is not UTF-8 text: choose its code page"), std::string::npos);
+  errors.Clear();
+  burn("utf8.srt", "", "utf8.mkv", nullptr);
+  burn("utf16.srt", "UTF-16LE", "utf16.mkv", nullptr);
+  ASSERT_TRUE(errors.Messages().empty()) << errors.Messages()[0];
+  EXPECT_LT(RegionDifference(dir + "/utf16.mkv", dir + "/utf8.mkv", "crop=320:60:0:180", 0.5), kUnchanged);
+  EXPECT_GT(RegionDifference(dir + "/utf16.mkv", Source(), "crop=320:60:0:180", 0.5), 2 * kUnchanged);
+}
+
 TEST(ConverterFilterChains, FilesNamedWithOuterSpacesConvert) {
   harness::MainLoop loop;
   harness::ErrorRecorder errors;

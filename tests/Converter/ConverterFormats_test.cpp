@@ -173,8 +173,12 @@ TEST_F(ConverterCopy, H264AndAudioCopiedIntoMp4) {
   TAVConverter c;
   c.ConvertOptions().VideoOptions().SetVideoStreamCopy(true);
   c.ConvertOptions().AudioOptions().SetAudioStreamCopy(true);
+  c.ConvertOptions().FilterOptions().SetVideoFilters("negate");  // can't apply to copied pictures: said so
+  harness::Events events;
+  events.Attach(c);
   ASSERT_TRUE(harness::Run(c, Loop, src, dir + "/copy.mp4").Finished);
   ASSERT_TRUE(Errors.Messages().empty()) << Errors.Messages()[0];
+  EXPECT_NE(events.JoinedLog().find("The video filters are left out"), std::string::npos);
   const ProbedFile in = fixtures::ProbeFile(src);
   const ProbedFile out = fixtures::ProbeFile(dir + "/copy.mp4");
   EXPECT_EQ(out.Types(), "video,audio");

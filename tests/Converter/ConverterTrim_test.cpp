@@ -42,6 +42,14 @@ std::string OneKeyFrame() {
                          "-g 100000 -keyint_min 100000 -sc_threshold 0 -bf 3 -pix_fmt yuv420p");
 }
 
+// 30 s of MPEG-TS, a key frame every 2 s: no index, so a seek lands on the
+// packet before the time asked, seldom a key frame.
+std::string TransportStream() {
+  return fixtures::Media("trim_gop2.ts",
+                         "-f lavfi -i testsrc2=size=320x240:rate=25:duration=30 -c:v libx264 -preset ultrafast "
+                         "-g 50 -keyint_min 50 -sc_threshold 0 -bf 3 -pix_fmt yuv420p -f mpegts");
+}
+
 double FormatDuration(const std::string& File) { return fixtures::ProbeFile(File).Duration(); }
 
 // What the task list reads during a job.
@@ -88,7 +96,8 @@ TEST_F(ConverterTrim, ReEncodedOutputCoversExactlyTheChosenRange) {
     int Threads;
     const char* Encoder;  // empty: the container's default
   };
-  for (const Case& k : {Case{LongGop(), 12.4, 17.4, 1, ""}, Case{OneKeyFrame(), 30.0, 40.0, 2, "ffv1"}}) {
+  for (const Case& k : {Case{LongGop(), 12.4, 17.4, 1, ""}, Case{OneKeyFrame(), 30.0, 40.0, 2, "ffv1"},
+                        Case{TransportStream(), 12.4, 17.4, 1, ""}}) {
     SCOPED_TRACE(k.Source);
     const std::string out = Dir + "/range.mkv";
     TAVConverter c;
