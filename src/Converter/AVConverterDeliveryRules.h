@@ -16,11 +16,11 @@ AVPixelFormat DeliveryPixelFormat(const AVCodec* Codec, AVPixelFormat Chosen);
 // anything else (x264, x265 and SVT-AV1 with an odd-sized 4:2:0 source).
 void FitSubsampledSize(AVCodecContext* Enc);
 
-// The rate of an MPEG-1 or MPEG-2 picture in a DVD, SVCD or VCD container
-// (Format) at a disc's frame size: a disc's system has one, by its frame height (576 and 288 lines:
-// 25; 480 and 240: 29.97, or 23.976 when Requested, what the profile asked
-// before the source's rate replaced it, says so). Else {0, 0}: the source's
-// rate stands.
+// The rate of an MPEG-1 or MPEG-2 picture of a disc's frame size in a DVD,
+// SVCD or VCD container (Format): its disc system's, by the frame's height
+// (576 and 288 lines: 25; 480 and 240: 29.97, or 23.976 when Requested, what
+// the profile asked before the source's rate replaced it, says so). Else
+// {0, 0}: the source's rate stands.
 AVRational DiscFrameRate(const AVOutputFormat* Format, const AVCodecContext* Enc, AVRational Requested);
 
 // MPEG-2 signals only a few display aspects (DVD players: 4:3 and 16:9). For a
