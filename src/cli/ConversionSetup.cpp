@@ -1,6 +1,7 @@
 #include "cli/ConversionSetup.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "Common/CConfiguration.h"
 #include "Converter/AVConverter.h"
@@ -13,7 +14,14 @@ constexpr double kMicro = 1000000.0;
 
 void LoadCatalogue(TAVProfileList& List, bool UserProfiles) {
   BuildProfileCatalogue(List);
-  if (UserProfiles) LoadUserProfiles(List);
+  if (!UserProfiles) return;
+  try {
+    LoadUserProfiles(List);
+  } catch (const std::exception& e) {
+    // The run goes on with the built-in catalogue, whatever the file left.
+    BuildProfileCatalogue(List);
+    fprintf(stderr, "Warning: %s\n", e.what());
+  }
 }
 
 const TAVProfile* FindProfile(const TAVProfileList& List, const std::string& Description) {

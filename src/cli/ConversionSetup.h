@@ -10,7 +10,9 @@ class TAVProfile;
 class TAVProfileList;
 
 // The catalogue the GUI offers: the built-in one, replaced by the user's
-// "Profiles.ini" when it exists (unless UserProfiles is false).
+// "Profiles.ini" when it exists (unless UserProfiles is false). A file that
+// cannot be used is named in a warning on standard error; the built-in
+// catalogue stays.
 void LoadCatalogue(TAVProfileList& List, bool UserProfiles);
 // The profile named Description among those the wizard offers; empty: the one
 // the wizard preselects (the first of the first category). nullptr when none.

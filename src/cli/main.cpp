@@ -106,12 +106,7 @@ int Convert(const TCliArguments& A) {
   }
   TCliSession session;
   TAVProfileList catalogue;
-  try {
-    LoadCatalogue(catalogue, A.UserProfiles);
-  } catch (const std::exception& e) {
-    fprintf(stderr, "%s\n", e.what());
-    return kExitFailed;
-  }
+  LoadCatalogue(catalogue, A.UserProfiles);
   const TAVProfile* profile = FindProfile(catalogue, A.Profile);
   if (!profile) {
     fprintf(stderr, "quillbrook-convert: no profile \"%s\" (see --list-profiles)\n", A.Profile.c_str());
