@@ -23,6 +23,7 @@
 #include "cli/ConversionSetup.h"
 #include "cli/ProbeCommand.h"
 #include "cli/ProgressDisplay.h"
+#include "cli/StandardStreams.h"
 
 namespace {
 
@@ -130,7 +131,8 @@ int Convert(const TCliArguments& A) {
 
 int RunConversion(TCliConverter& converter, THeadlessDispatcher& dispatcher) {
   std::recursive_mutex& output = dispatcher.OutputLock();
-  TProgressDisplay display(stdout, isatty(STDOUT_FILENO) != 0);
+  FILE* human = HumanTextStream(converter.OutputFiles()[0]);
+  TProgressDisplay display(human, isatty(fileno(human)) != 0);
   bool completed = false, stopped = false;
   // Worker, under the output lock (THeadlessDispatcher::RunProgress).
   converter.OnProgress = [&display](TAVConverter* C) { display.Update(*C); };
