@@ -189,6 +189,7 @@ int RunBatch(const TCliArguments& A, const std::atomic<bool>& Interrupted) {
     fprintf(stderr, "quillbrook-convert: no profile \"%s\" (see --list-profiles)\n", A.Profile.c_str());
     return kExitUsage;
   }
+  WarnAboutUnknownOptions(A.Options);
   // Named files are tried whatever they are (a broken one fails); files found
   // in folders are taken when the probe accepts them, the others skipped.
   // The probe's complaints stay quiet: the outcome lines give the reason.

@@ -114,6 +114,7 @@ int Convert(const TCliArguments& A) {
     return kExitUsage;
   }
 
+  WarnAboutUnknownOptions(A.Options);
   TCliConverter converter(session.Dispatcher.OutputLock());
   try {
     PrepareConverter(A, *profile, converter);

@@ -64,20 +64,25 @@ TEST(Cli, ListsTheOfferedProfilesInCatalogueOrder) {
   EXPECT_NE(r.Output.find("iPhone\tIPhone H264 Video\t.mp4"), std::string::npos);
 }
 
-// A source named "-clip.avi" after "--".
+// A source named "-clip.avi" after "--"; "ar" wins over the profile's rate;
+// a key no option context knows is named in a warning.
 TEST(Cli, ConvertsWithAProfileTrimAndOptions) {
   const std::string dir = fixtures::TempDir("cli_convert");
   std::filesystem::copy_file(fixtures::Clip640x480(4.0), dir + "/-clip.avi");
   Outcome run{};
   run.Output = fixtures::RunCommand("cd " + ShellQuote(dir) + " && " + QB_CLI +
                                         " --profile 'MPEG-4 AVC' --start 1 --end 3 --option preset=ultrafast "
-                                        "--threads 2 -- -clip.avi 2>&1 </dev/null",
+                                        "--option ar=22050 --option cfr=40 --threads 2 -- -clip.avi 2>&1 </dev/null",
                                     &run.Status);
   EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_NE(run.Output.find("Warning: unknown option \"cfr\""), std::string::npos) << run.Output;
+  EXPECT_EQ(run.Output.find("unknown option \"preset\""), std::string::npos) << run.Output;
+  EXPECT_EQ(run.Output.find("unknown option \"ar\""), std::string::npos) << run.Output;
   const auto f = fixtures::ProbeFile(dir + "/-clip.mp4");  // the profile's extension next to the source
   EXPECT_EQ(f.SortedTypes(), "audio,video");
   EXPECT_EQ((*f.First("video"))["codec_name"], "h264");
   EXPECT_EQ(f.First("video")->Number("width"), 320);
+  EXPECT_EQ(f.First("audio")->Number("sample_rate"), 22050);
   EXPECT_NEAR(f.Duration(), 2.0, 0.15);
 }
 
