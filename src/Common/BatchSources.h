@@ -13,16 +13,35 @@ struct TBatchSource {
   std::string SubFolder;
 };
 
-struct TBatchSources {
-  std::vector<TBatchSource> Files;   // named files first in the given order, each folder's files sorted by path
-  std::vector<std::string> Skipped;  // files that Accept refused, in the same order
+// A file or folder the batch cannot convert, and why.
+struct TBatchFailure {
+  std::string Path;
+  std::string Why;
 };
 
-// Accept decides whether a file can be converted (the probe's verdict).
-// Files found in folders always go through it; named files only when
+// What becomes of a file: converted, skipped (it is no media), or counted as
+// failed at once (Why).
+struct TSourceVerdict {
+  enum TKind { Take, Skip, Fail };
+  TKind Kind = Take;
+  std::string Why;
+};
+
+struct TBatchSources {
+  std::vector<TBatchSource> Files;     // named files first in the given order, each folder's files sorted by path
+  std::vector<std::string> Skipped;    // files the judge skipped, in the same order
+  std::vector<TBatchFailure> Failed;   // folders and files that cannot be read, files the judge failed
+};
+
+// Judge decides what becomes of a readable file (the probe's verdict). Files
+// found in folders always go through it; named files only when
 // CheckNamedFiles is set (a name the user typed is tried and may fail, even
 // when there is no such file); a checked name that is neither a file nor a
-// folder is skipped. Symbolic links to
-// folders are not followed, so a link loop cannot make the walk endless.
+// folder is skipped. A folder or file that exists but cannot be read fails
+// with the system's reason. Symbolic links to folders are not followed, so a
+// link loop cannot make the walk endless. Folders met in a walk that are
+// OutputFolder, or where a named folder's tree is mirrored below it, are left
+// out: a second run must not convert the first one's targets again.
 TBatchSources CollectBatchSources(const std::vector<std::string>& Paths,
-                                  const std::function<bool(const std::string&)>& Accept, bool CheckNamedFiles);
+                                  const std::function<TSourceVerdict(const std::string&)>& Judge,
+                                  bool CheckNamedFiles, const std::string& OutputFolder = "");

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "Common/DamagedFile.h"
 #include "Common/Errors.h"
 #include "Common/ProcessPriority.h"
 #include "Common/XmlPersistence.h"
@@ -18,7 +19,7 @@ namespace {
 
 constexpr const char* kAppFolder = "QuillbrookSoft/VIVUraraZuzavizezUDO/";
 constexpr const char* kConfigFileName = "Config.Xml";
-constexpr const char* kBackupSuffix = ".bak";
+constexpr const char* kDefaultSettings = "the default settings";  // what replaces a damaged file
 constexpr const char* kOutputFolderName = "/Conversion";
 constexpr std::array<int, 6> kNiceValues{19, 10, 0, -5, -10, -20};
 constexpr int kNormalPriority = 2;
@@ -99,14 +100,8 @@ void TAVConfiguration::Load() {
   } catch (const std::exception& e) {
     // The user's file is kept beside the one the next Save writes, and no
     // half-read value is used.
-    const std::string backup = file + kBackupSuffix;
-    fs::rename(file, backup, ec);
     *this = TAVConfiguration();
-    if (ec)
-      throw Exception(Format("%s could not be read (%s) nor kept as %s (%s); the default settings are used",
-                             file.c_str(), e.what(), backup.c_str(), ec.message().c_str()));
-    throw Exception(Format("%s could not be read (%s); it was kept as %s and the default settings are used",
-                           file.c_str(), e.what(), backup.c_str()));
+    KeepDamagedFile(file, e.what(), kDefaultSettings);
   }
 }
 

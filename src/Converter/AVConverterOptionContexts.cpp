@@ -75,51 +75,58 @@ int TOptionContexts::ApplyOption(const std::string& Name, const std::string& Val
       result = 0;
       continue;
     }
-    const char* name = o.Name.c_str();
-    const char* value = o.Value.c_str();
-    const AVOption* found = nullptr;
+    const std::vector<THolder> holders = Holders(o.Name);
+    if (holders.empty()) continue;
     int ret = 0;
-    const int restrict = RestrictedTypeMask(o.Name);
-    for (int t = 0; t < kCodecContexts; ++t) {
-      const int mask = kTypeMask[t];
-      if (restrict && mask != restrict) continue;
-      const AVOption* opt = av_opt_find(FCodec[t].get(), name, nullptr, mask, 0);
-      if (!opt) continue;
-      found = opt;
-      ret = av_opt_set(FCodec[t].get(), name, value, 0);
-      if (ret < 0) break;
-    }
-    if (!found && FFormat) {
-      found = av_opt_find(FFormat.get(), name, nullptr, 0, 0);
-      if (found) ret = av_opt_set(FFormat.get(), name, value, 0);
-    }
-    if (!found && FSws) {
-      found = av_opt_find(FSws.get(), name, nullptr, 0, 0);
-      if (found) ret = av_opt_set(FSws.get(), name, value, 0);
-    }
-    if (!found && o.Name.size() > 1) {
-      // "aXXX", "vXXX", "sXXX": the option XXX of the audio, video or subtitle codec.
-      int t = -1;
-      switch (o.Name[0]) {
-        case 'a': t = AVMEDIA_TYPE_AUDIO; break;
-        case 'v': t = AVMEDIA_TYPE_VIDEO; break;
-        case 's': t = AVMEDIA_TYPE_SUBTITLE; break;
-        default: break;
-      }
-      if (t >= 0) {
-        found = av_opt_find(FCodec[t].get(), name + 1, nullptr, 0, 0);
-        if (found) ret = av_opt_set(FCodec[t].get(), name + 1, value, 0);
-      }
-    }
-    if (!found) continue;
+    for (const THolder& h : holders)
+      if ((ret = av_opt_set(h.Context, h.Name, o.Value.c_str(), 0)) < 0) break;
     if (ret < 0) {
       ShowErrorMessage("Invalid value for Option!");
       return -1;
     }
-    FOptNames.push_back(found->name);
+    FOptNames.push_back(holders.back().Option->name);
     result = 0;
   }
   return result;
+}
+
+std::vector<TOptionContexts::THolder> TOptionContexts::Holders(const std::string& Name) const {
+  std::vector<THolder> holders;
+  const char* name = Name.c_str();
+  const int restrict = RestrictedTypeMask(Name);
+  for (int t = 0; t < kCodecContexts; ++t) {
+    const int mask = kTypeMask[t];
+    if (restrict && mask != restrict) continue;
+    if (const AVOption* opt = av_opt_find(FCodec[t].get(), name, nullptr, mask, 0))
+      holders.push_back({FCodec[t].get(), name, opt});
+  }
+  for (void* context : {static_cast<void*>(FFormat.get()), static_cast<void*>(FSws.get())})
+    if (holders.empty() && context)
+      if (const AVOption* opt = av_opt_find(context, name, nullptr, 0, 0)) holders.push_back({context, name, opt});
+  if (holders.empty() && Name.size() > 1) {
+    // "aXXX", "vXXX", "sXXX": the option XXX of the audio, video or subtitle codec.
+    int t = -1;
+    switch (Name[0]) {
+      case 'a': t = AVMEDIA_TYPE_AUDIO; break;
+      case 'v': t = AVMEDIA_TYPE_VIDEO; break;
+      case 's': t = AVMEDIA_TYPE_SUBTITLE; break;
+      default: break;
+    }
+    if (t >= 0)
+      if (const AVOption* opt = av_opt_find(FCodec[t].get(), name + 1, nullptr, 0, 0))
+        holders.push_back({FCodec[t].get(), name + 1, opt});
+  }
+  return holders;
+}
+
+bool TOptionContexts::Knows(const std::string& Name, const std::string& Value) const {
+  for (const TCompatOption& o : TranslateOption(Name, Value))
+    if (o.Scope != TCompatScope::Generic || !Holders(o.Name).empty()) return true;
+  return false;
+}
+
+bool IsKnownAdvancedOption(const std::string& Name, const std::string& Value) {
+  return TOptionContexts(0).Knows(Name, Value);
 }
 
 std::string TOptionContexts::VideoStreamSetting(const std::string& Name) const {

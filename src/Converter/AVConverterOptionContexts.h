@@ -34,6 +34,8 @@ class TOptionContexts {
   int ApplyOption(const std::string& Name, const std::string& Value);
   // Applies one "name=value" line.
   void ApplyLine(const std::string& Line);
+  // True when ApplyOption would find a place for Name (its value not judged).
+  bool Knows(const std::string& Name, const std::string& Value) const;
 
   // Copies every recorded option of Source whose flags contain all of Flags
   // into Target (an AVCodecContext or AVFormatContext with its private data).
@@ -57,6 +59,16 @@ class TOptionContexts {
   };
   template <class Put>
   void CopyOptions(void* Source, int Flags, Put PutOption) const;
+  // A context that has a generic option, and the name it has there.
+  struct THolder {
+    void* Context;
+    const char* Name;  // points into the name looked up
+    const AVOption* Option;
+  };
+  // Every context that takes the generic option Name, as ApplyOption sets it:
+  // the codec contexts of its media types, else the container, else the
+  // scaler, else the codec named by a type letter ("aXXX"); empty: none.
+  std::vector<THolder> Holders(const std::string& Name) const;
 
   ff::CodecContextPtr FCodec[kCodecContexts];
   std::unique_ptr<AVFormatContext, FormatDeleter> FFormat;
@@ -65,6 +77,10 @@ class TOptionContexts {
   std::vector<TCompatOption> FPrivate;      // translated private options, in order
   TPrivateOptionCheck FPrivateCheck;        // judges FPrivate's values
 };
+
+// True when a job's option contexts know the advanced option Name=Value; a
+// job ignores an option they do not know. Any thread (builds its own set).
+bool IsKnownAdvancedOption(const std::string& Name, const std::string& Value);
 
 // Codec id of a codec named Name: 0 for an empty name, "Unknown Codec Name",
 // "Invalid codec type" errors otherwise. Codec receives the codec found.

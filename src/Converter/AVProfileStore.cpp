@@ -1,9 +1,14 @@
 #include "Converter/AVProfileStore.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <filesystem>
+#include <memory>
+#include <system_error>
 
 #include "Common/CConfiguration.h"
+#include "Common/DamagedFile.h"
 #include "Common/IniFile.h"
 #include "Converter/AVProfile.h"
 #include "Converter/AVProfileCatalogue.h"
@@ -17,6 +22,8 @@ constexpr int kMaxStoredProfiles = 10000;
 // writer did not know are added to what they hold.
 constexpr const char* kCategoryCountKey = "CategoryCount";
 constexpr int kDescribedCategoryCount = 14;
+constexpr const char* kProfileCountKey = "ProfileCount";
+constexpr const char* kBuiltInProfiles = "the built-in profiles";  // what replaces an unusable file
 
 void AddUnknownBuiltIns(TAVProfileList& List, int KnownCategories) {
   TAVProfileList builtIn;
@@ -24,6 +31,17 @@ void AddUnknownBuiltIns(TAVProfileList& List, int KnownCategories) {
   for (int c = KnownCategories; c < builtIn.Categories.Count(); ++c)
     for (TAVProfile* p : builtIn.ProfilesInCategory(builtIn.Categories[c]))
       List.AddProfile(builtIn.RemoveProfile(p));
+}
+
+// Why File cannot stand for the catalogue: not a readable file, or one that
+// holds no profile (empty, garbage); "" when it can.
+std::string UnusableBecause(const std::string& File) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(File, ec)) return "it is a folder";
+  const std::unique_ptr<FILE, int (*)(FILE*)> f(fopen(File.c_str(), "rb"), fclose);
+  if (!f) return std::generic_category().message(errno);
+  if (TIniFile(File).ReadInteger(kSection, kProfileCountKey, 0) <= 0) return "it holds no profile";
+  return "";
 }
 }  // namespace
 
@@ -36,14 +54,14 @@ void SaveProfiles(const TAVProfileList& List, const std::string& FileName) {
     p->SaveToFile(ini, count);
     ++count;
   }
-  ini.WriteInteger(kSection, "ProfileCount", count);
+  ini.WriteInteger(kSection, kProfileCountKey, count);
   ini.WriteInteger(kSection, kCategoryCountKey, BuiltInCategoryCount());
 }
 
 void LoadProfiles(TAVProfileList& List, const std::string& FileName) {
   const TIniFile ini(FileName);
   List.Clear();
-  const int count = std::min(ini.ReadInteger(kSection, "ProfileCount", 0), kMaxStoredProfiles);
+  const int count = std::min(ini.ReadInteger(kSection, kProfileCountKey, 0), kMaxStoredProfiles);
   for (int n = 0; n < count; ++n) {
     std::unique_ptr<TAVCustomAudioProfile> p;
     if (ini.ReadInteger(kSection, "IsVideo" + std::to_string(n), 0) != 0)
@@ -63,6 +81,8 @@ bool LoadUserProfiles(TAVProfileList& List) {
   std::error_code ec;
   const std::string file = UserProfilesFileName();
   if (!std::filesystem::exists(file, ec)) return false;
+  const std::string why = UnusableBecause(file);
+  if (!why.empty()) KeepDamagedFile(file, why, kBuiltInProfiles);
   LoadProfiles(List, file);
   return true;
 }

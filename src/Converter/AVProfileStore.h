@@ -17,5 +17,8 @@ void LoadProfiles(TAVProfileList& List, const std::string& FileName);
 // The user's file in the application data folder.
 std::string UserProfilesFileName();
 // Loads the user's file into List when it exists (the catalogue the wizard and
-// the CLI offer); true when it did.
+// the CLI offer); true when it did. A file that cannot be read or holds no
+// profile (empty, garbage, a folder) leaves List as it is: it is renamed to
+// "Profiles.ini.bak", so that a later save does not destroy it, and an error
+// naming both files is raised.
 bool LoadUserProfiles(TAVProfileList& List);

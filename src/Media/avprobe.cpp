@@ -79,13 +79,15 @@ void TAVProbe::OpenStream(AVStream* Stream, ff::CodecContextPtr& Decoder) {
   }
 }
 
-bool ProbeAccepts(const std::string& FileName) {
+std::string ProbeRefusal(const std::string& FileName) {
   try {
     TAVProbe probe;
     probe.SetFileName(FileName);
     probe.SetActive(true);
-    return probe.Active() && (probe.HasVideo || probe.HasAudio);
-  } catch (const std::exception&) {
-    return false;
+    if (!probe.Active()) return "no such file";
+    if (!probe.HasVideo && !probe.HasAudio) return "no video or audio stream";
+    return "";
+  } catch (const std::exception& e) {
+    return *e.what() ? e.what() : "not readable as media";
   }
 }

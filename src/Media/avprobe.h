@@ -44,6 +44,7 @@ class TAVProbe {
   ff::CodecContextPtr FAudioDecoder;
 };
 
-// True when the probe opens FileName and finds a video or an audio stream:
-// what the wizard accepts as a source. Main thread.
-bool ProbeAccepts(const std::string& FileName);
+// Why the probe does not accept FileName as a source (its error text, or what
+// the file lacks); "" when it opens it and finds a video or an audio stream,
+// what the wizard accepts. Main thread.
+std::string ProbeRefusal(const std::string& FileName);

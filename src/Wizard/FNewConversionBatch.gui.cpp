@@ -57,21 +57,23 @@ void TFormNewConversion::SetSourceFiles(const std::vector<std::string>& Paths) {
   const TBatchSources found = CollectBatchSources(
       Paths,
       [&durations](const std::string& File) {
+        const TSourceVerdict skip{TSourceVerdict::Skip, ""};
         try {
           TAVProbe probe;
           probe.SetFileName(File);
           probe.SetActive(true);
-          if (!probe.Active() || !(probe.HasVideo || probe.HasAudio)) return false;
+          if (!probe.Active() || !(probe.HasVideo || probe.HasAudio)) return skip;
           durations[File] = probe.Duration;
-          return true;
+          return TSourceVerdict{TSourceVerdict::Take, ""};
         } catch (const std::exception&) {
-          return false;
+          return skip;
         }
       },
       true);
   FBatch = true;
   FBatchSources = found.Files;
-  FSkipped = static_cast<int>(found.Skipped.size());
+  // Unreadable folders and files cannot be converted either.
+  FSkipped = static_cast<int>(found.Skipped.size() + found.Failed.size());
   FBatchFolder.clear();
   // Whole files: a range chosen before does not carry over.
   FRange = TTrimRange();

@@ -16,6 +16,7 @@ extern "C" {
 #include "Common/BatchSources.h"
 #include "Common/Errors.h"
 #include "Common/MainThreadDispatcher.h"
+#include "Common/MediaExtensions.h"
 #include "Converter/AVConverter.h"
 #include "Converter/AVProfile.h"
 #include "Converter/avlib.h"
@@ -27,6 +28,16 @@ extern "C" {
 namespace fs = std::filesystem;
 
 namespace {
+
+// A file found in a folder: converted when the probe accepts it; one whose
+// name claims media (a truncated recording) fails with the probe's reason;
+// any other file is no media and is skipped.
+TSourceVerdict JudgeFoundFile(const std::string& File) {
+  const std::string refusal = ProbeRefusal(File);
+  if (refusal.empty()) return {TSourceVerdict::Take, ""};
+  if (HasMediaExtension(File)) return {TSourceVerdict::Fail, "not a readable video or audio file (" + refusal + ")"};
+  return {TSourceVerdict::Skip, ""};
+}
 
 
 // A job's own failure is reported with the file's outcome, not as it happens.
@@ -63,6 +74,7 @@ class TBatchRun {
 
   int Run(const TBatchSources& Sources) {
     for (const std::string& skipped : Sources.Skipped) FProgress.Outcome(skipped, "skipped (not a video or audio file)");
+    for (const TBatchFailure& failed : Sources.Failed) Fail(failed.Path, failed.Why);
     const std::vector<std::string> targets = BatchTargets(Sources.Files, FProfile.Extension(), FArgs.OutputDir);
     for (size_t i = 0; i < targets.size(); ++i) FFiles.push_back({Sources.Files[i].File, targets[i], nullptr});
     size_t next = 0;
@@ -118,10 +130,11 @@ class TBatchRun {
     FRunning.push_back(&F);
   }
 
-  void Fail(TBatchFile& F, const std::string& Why) {
+  void Fail(const std::string& Name, const std::string& Why) {
     ++FFailed;
-    FProgress.Outcome(NameOf(F), "failed: " + Why);
+    FProgress.Outcome(Name, "failed: " + Why);
   }
+  void Fail(const TBatchFile& F, const std::string& Why) { Fail(NameOf(F), Why); }
 
   bool AnyEnded() const {
     return std::any_of(FRunning.begin(), FRunning.end(), [](const TBatchFile* f) { return !f->Converter->Busy(); });
@@ -176,13 +189,13 @@ int RunBatch(const TCliArguments& A, const std::atomic<bool>& Interrupted) {
     fprintf(stderr, "quillbrook-convert: no profile \"%s\" (see --list-profiles)\n", A.Profile.c_str());
     return kExitUsage;
   }
+  WarnAboutUnknownOptions(A.Options);
   // Named files are tried whatever they are (a broken one fails); files found
   // in folders are taken when the probe accepts them, the others skipped.
-  // The probe's complaints about files that are no media stay quiet: such
-  // files are reported as skipped.
+  // The probe's complaints stay quiet: the outcome lines give the reason.
   const int level = av_log_get_level();
   av_log_set_level(AV_LOG_QUIET);
-  const TBatchSources sources = CollectBatchSources(A.Sources, ProbeAccepts, false);
+  const TBatchSources sources = CollectBatchSources(A.Sources, JudgeFoundFile, false, A.OutputDir);
   av_log_set_level(level);
   TBatchRun run(A, *profile, Interrupted);
   return run.Run(sources);

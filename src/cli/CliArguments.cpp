@@ -1,8 +1,10 @@
 #include "cli/CliArguments.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "Common/SizeText.h"
+#include "cli/StandardStreams.h"
 
 const char* const kCliUsage =
     "usage: quillbrook-convert --list-profiles\n"
@@ -19,11 +21,17 @@ const char* const kCliUsage =
     "  --no-user-profiles      only the built-in profiles, not the user's Profiles.ini\n"
     "  --output-dir DIR        convert every SOURCE (folders walked, tree mirrored) into DIR\n"
     "  --jobs N                conversions at a time with --output-dir (default 1)\n"
-    "  --help, -h              this text\n";
+    "  --help, -h              this text\n"
+    "  --                      the arguments after it are files, even when they begin with -\n";
 
 namespace {
 
 constexpr long kMaxCount = 64;  // largest --threads and --jobs
+// Largest --start/--end: about 31 years, beyond any recording, and its
+// microseconds stay far inside the 64-bit range of the options.
+constexpr double kMaxSeconds = 1e9;
+// What ends the options; every later argument is a file name.
+constexpr const char* kEndOfOptions = "--";
 
 // A whole number from 1 to kMaxCount.
 bool ParseCount(const std::string& Text, int& Value) {
@@ -37,7 +45,7 @@ bool ParseCount(const std::string& Text, int& Value) {
 bool ParseSeconds(const std::string& Text, double& Value) {
   char* end = nullptr;
   Value = std::strtod(Text.c_str(), &end);
-  return !Text.empty() && *end == '\0' && Value >= 0;
+  return !Text.empty() && *end == '\0' && std::isfinite(Value) && Value >= 0 && Value <= kMaxSeconds;
 }
 
 }  // namespace
@@ -45,8 +53,13 @@ bool ParseSeconds(const std::string& Text, double& Value) {
 std::optional<TCliArguments> ParseCliArguments(const std::vector<std::string>& Args, std::string& Error) {
   TCliArguments a;
   std::vector<std::string> positional;
+  bool optionsEnded = false;
   for (size_t i = 0; i < Args.size(); ++i) {
     const std::string& arg = Args[i];
+    if (optionsEnded) {
+      positional.push_back(arg);
+      continue;
+    }
     auto value = [&](std::string& Out) {
       if (i + 1 >= Args.size()) {
         Error = arg + " needs a value";
@@ -56,7 +69,9 @@ std::optional<TCliArguments> ParseCliArguments(const std::vector<std::string>& A
       return true;
     };
     std::string v;
-    if (arg == "--help" || arg == "-h") {
+    if (arg == kEndOfOptions) {
+      optionsEnded = true;
+    } else if (arg == "--help" || arg == "-h") {
       a.Mode = TCliArguments::TMode::Help;
       return a;
     } else if (arg == "--list-profiles") {
@@ -70,7 +85,8 @@ std::optional<TCliArguments> ParseCliArguments(const std::vector<std::string>& A
       if (!value(v)) return std::nullopt;
       double s;
       if (!ParseSeconds(v, s)) {
-        Error = arg + ": not a number of seconds: " + v;
+        Error = arg + " needs a number of seconds from 0 to " + std::to_string(static_cast<long>(kMaxSeconds)) +
+                ": " + v;
         return std::nullopt;
       }
       (arg == "--start" ? a.Start : a.End) = s;
@@ -140,8 +156,15 @@ std::optional<TCliArguments> ParseCliArguments(const std::vector<std::string>& A
     }
     if (!positional.empty()) a.Source = positional[0];
     if (positional.size() == 2) a.Target = positional[1];
-    if (a.Start && a.End && *a.End <= *a.Start) {
+    // No start is the source's beginning: an end of 0 leaves nothing to convert.
+    if (a.End && *a.End <= a.Start.value_or(0.0)) {
       Error = "--end must be after --start";
+      return std::nullopt;
+    }
+    // The name derived from "pipe:0" would again be the pipe protocol, which
+    // writes to standard output.
+    if (IsPipeName(a.Source) && a.Target.empty() && a.Settings.empty()) {
+      Error = "a piped source (" + a.Source + ") needs a TARGET";
       return std::nullopt;
     }
   } else if (!positional.empty()) {

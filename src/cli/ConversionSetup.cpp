@@ -1,19 +1,35 @@
 #include "cli/ConversionSetup.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <utility>
 
 #include "Common/CConfiguration.h"
 #include "Converter/AVConverter.h"
+#include "Converter/AVConverterOptionContexts.h"
 #include "Converter/AVProfileCatalogue.h"
 #include "Converter/AVProfileStore.h"
 
 namespace {
 constexpr double kMicro = 1000000.0;
+
+// "KEY=VALUE" split at its first "=" (the parser made sure there is one).
+std::pair<std::string, std::string> SplitOption(const std::string& KeyValue) {
+  const size_t eq = KeyValue.find('=');
+  return {KeyValue.substr(0, eq), KeyValue.substr(eq + 1)};
+}
 }  // namespace
 
 void LoadCatalogue(TAVProfileList& List, bool UserProfiles) {
   BuildProfileCatalogue(List);
-  if (UserProfiles) LoadUserProfiles(List);
+  if (!UserProfiles) return;
+  try {
+    LoadUserProfiles(List);
+  } catch (const std::exception& e) {
+    // The run goes on with the built-in catalogue, whatever the file left.
+    BuildProfileCatalogue(List);
+    fprintf(stderr, "Warning: %s\n", e.what());
+  }
 }
 
 const TAVProfile* FindProfile(const TAVProfileList& List, const std::string& Description) {
@@ -39,7 +55,15 @@ void PrepareConverter(const TCliArguments& A, const TAVProfile& Profile, TAVConv
   Profile.ApplyProfile(Converter);
   o.SetTargetSize(A.TargetSize.value_or(0));
   for (const std::string& kv : A.Options) {
-    const size_t eq = kv.find('=');
-    o.SetAdvancedOption(kv.substr(0, eq), kv.substr(eq + 1));
+    const auto [key, value] = SplitOption(kv);
+    o.SetAdvancedOption(key, value);
+  }
+}
+
+void WarnAboutUnknownOptions(const std::vector<std::string>& Options) {
+  for (const std::string& kv : Options) {
+    const auto [key, value] = SplitOption(kv);
+    if (!IsKnownAdvancedOption(key, value))
+      fprintf(stderr, "Warning: unknown option \"%s\" (--option %s has no effect)\n", key.c_str(), kv.c_str());
   }
 }

@@ -23,6 +23,7 @@
 #include "cli/ConversionSetup.h"
 #include "cli/ProbeCommand.h"
 #include "cli/ProgressDisplay.h"
+#include "cli/StandardStreams.h"
 
 namespace {
 
@@ -106,18 +107,14 @@ int Convert(const TCliArguments& A) {
   }
   TCliSession session;
   TAVProfileList catalogue;
-  try {
-    LoadCatalogue(catalogue, A.UserProfiles);
-  } catch (const std::exception& e) {
-    fprintf(stderr, "%s\n", e.what());
-    return kExitFailed;
-  }
+  LoadCatalogue(catalogue, A.UserProfiles);
   const TAVProfile* profile = FindProfile(catalogue, A.Profile);
   if (!profile) {
     fprintf(stderr, "quillbrook-convert: no profile \"%s\" (see --list-profiles)\n", A.Profile.c_str());
     return kExitUsage;
   }
 
+  WarnAboutUnknownOptions(A.Options);
   TCliConverter converter(session.Dispatcher.OutputLock());
   try {
     PrepareConverter(A, *profile, converter);
@@ -135,7 +132,8 @@ int Convert(const TCliArguments& A) {
 
 int RunConversion(TCliConverter& converter, THeadlessDispatcher& dispatcher) {
   std::recursive_mutex& output = dispatcher.OutputLock();
-  TProgressDisplay display(stdout, isatty(STDOUT_FILENO) != 0);
+  FILE* human = HumanTextStream(converter.OutputFiles()[0]);
+  TProgressDisplay display(human, isatty(fileno(human)) != 0);
   bool completed = false, stopped = false;
   // Worker, under the output lock (THeadlessDispatcher::RunProgress).
   converter.OnProgress = [&display](TAVConverter* C) { display.Update(*C); };

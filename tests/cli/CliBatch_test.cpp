@@ -1,6 +1,7 @@
 // quillbrook-convert with many sources and --output-dir: folders walked, the
 // tree mirrored, same-named files kept apart, outcomes summed up.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -94,6 +95,80 @@ TEST(CliBatch, ADamagedFileFailsAndTheOthersStillConvert) {
   outputs.erase("shoot/day1/broken.avi");  // whatever the failed job left
   EXPECT_EQ(outputs, kMirrored);
   EXPECT_EQ(fixtures::ProbeFile(t.Out + "/shoot/day2/z.avi").SortedTypes(), "audio,video");
+}
+
+// Whatever is on disk stays: a damaged recording the walk found (it fails, it
+// is media), an empty one, a hard link of a source where its target would go.
+TEST(CliBatch, NoTargetReplacesAFileOnDisk) {
+  const Tree t;
+  const std::string v = t.Root + "/v";
+  fs::create_directories(v);
+  // A recording cut off before its index, named as v/clip.mp4's target.
+  const std::string mp4 = fixtures::Media("batch_tiny.mp4",
+                                          "-f lavfi -i testsrc2=size=160x120:rate=25:duration=1 -f lavfi -i "
+                                          "sine=duration=1 -c:v mpeg4 -c:a aac -shortest");
+  fs::copy_file(mp4, v + "/clip.mp4");
+  std::ifstream in(mp4, std::ios::binary);
+  std::string damaged((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  damaged.resize(damaged.size() / 2);
+  std::ofstream(v + "/clip.avi", std::ios::binary) << damaged;
+  std::ofstream(v + "/empty.mkv").flush();
+  std::ofstream(v + "/notes.txt") << "not a video\n";
+  fs::create_hard_link(t.Root + "/src1/clip.avi", t.Root + "/clip.avi");  // the named file's target
+  int status = -1;
+  const std::string out = RunBatchCli(ShellQuote(v) + " " + ShellQuote(t.Root + "/src1/clip.avi") + " --output-dir " +
+                                          ShellQuote(t.Root), status);
+  EXPECT_EQ(status, 1) << out;
+  EXPECT_NE(out.find("converted 2, failed 2, skipped 1\n"), std::string::npos) << out;
+  EXPECT_NE(out.find(v + "/clip.avi: failed: not a readable video or audio file ("), std::string::npos) << out;
+  EXPECT_NE(out.find(v + "/empty.mkv: failed: "), std::string::npos) << out;
+  EXPECT_NE(out.find(v + "/notes.txt: skipped"), std::string::npos) << out;
+  std::ifstream kept(v + "/clip.avi", std::ios::binary);
+  EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>()), damaged);
+  EXPECT_EQ(fs::hard_link_count(t.Root + "/clip.avi"), 2u);
+  for (const std::string& f : {v + "/clip (1).avi", t.Root + "/clip (1).avi"})
+    EXPECT_EQ(fixtures::ProbeFile(f).SortedTypes(), "audio,video") << f;
+}
+
+// A second run into an output folder inside the walked tree does not convert
+// the first run's targets.
+TEST(CliBatch, AnOutputFolderInsideTheTreeIsNotWalked) {
+  const Tree t;
+  const std::string out = t.Shoot + "/day1/out";
+  for (int run = 0; run < 2; ++run) {
+    int status = -1;
+    const std::string log = RunBatchCli(ShellQuote(t.Shoot) + " --output-dir " + ShellQuote(out), status);
+    EXPECT_EQ(status, 0) << log;
+    EXPECT_NE(log.find("converted 3, failed 0, skipped 1\n"), std::string::npos) << log;
+  }
+  EXPECT_FALSE(fs::exists(out + "/shoot/day1/out"));
+  EXPECT_EQ(fixtures::ProbeFile(out + "/shoot/day1/y (1).avi").SortedTypes(), "audio,video");
+}
+
+// An unreadable folder or file fails with the system's reason. As root, the
+// run drops to the unprivileged user "nobody".
+TEST(CliBatch, UnreadableFoldersAndFilesFailWithTheReason) {
+  const Tree t;
+  const std::string prefix = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  const std::string locked = t.Shoot + "/day2", unreadable = t.Shoot + "/x.avi";
+  fs::permissions(t.Root, fs::perms::all);  // nobody writes the targets
+  fs::permissions(locked, fs::perms::none);
+  fs::permissions(unreadable, fs::perms::none);
+  int status = -1;
+  fixtures::RunCommand(prefix + "true", &status);
+  const bool started = status == 0;
+  fixtures::RunCommand(prefix + "cat " + ShellQuote(unreadable) + " >/dev/null 2>&1", &status);
+  if (!started || status == 0) GTEST_SKIP() << "this process reads files whatever their mode (root without setpriv)";
+  const std::string out = fixtures::RunCommand(prefix + QB_CLI + " --profile 'DivX影片(*.avi)' --threads 1 " +
+                                                   ShellQuote(t.Shoot) + " --output-dir " + ShellQuote(t.Out) +
+                                                   " 2>&1 </dev/null",
+                                               &status);
+  fs::permissions(locked, fs::perms::owner_all);
+  EXPECT_EQ(status, 1) << out;
+  EXPECT_NE(out.find(locked + ": failed: folder not readable: Permission denied\n"), std::string::npos) << out;
+  EXPECT_NE(out.find(unreadable + ": failed: not readable: Permission denied\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("converted 1, failed 2, skipped 0\n"), std::string::npos) << out;
+  EXPECT_EQ(t.Outputs(), std::set<std::string>{"shoot/day1/y.avi"});
 }
 
 TEST(CliBatch, UsageErrors) {

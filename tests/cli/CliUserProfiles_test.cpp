@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "Converter/AVProfile.h"
 #include "Converter/AVProfileCatalogue.h"
@@ -68,6 +70,35 @@ TEST(CliUserProfiles, ListsMarksAndConvertsAProfileOfTheEditor) {
   RunCli(home, "--no-user-profiles --profile " + ShellQuote("My <small> & tiny AVI") + " " +
                    ShellQuote(fixtures::Clip640x480(1.0)) + " " + ShellQuote(home + "/no.avi"), &status);
   EXPECT_EQ(status, 2);
+}
+
+// A file that cannot be read or holds no profile: the built-in catalogue, a
+// warning naming the file, and its bytes kept as Profiles.ini.bak.
+TEST(CliUserProfiles, AnUnusableFileGivesTheBuiltInCatalogue) {
+  const std::string home = fixtures::TempDir("cli_bad_profiles");
+  const std::string file = home + kDataFolder + kProfilesFileName;
+  int status = -1;
+  const std::string builtIn = RunCli(home, "--list-profiles --no-user-profiles", &status);
+  for (const std::string& bytes : {std::string(), std::string("\x93\0garbage\xff[Prof", 15)}) {
+    std::filesystem::create_directories(home + kDataFolder);
+    std::ofstream(file, std::ios::binary) << bytes;
+    const std::string list = RunCli(home, "--list-profiles", &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(list.rfind("Warning: " + file + " could not be read (it holds no profile); it was kept as " + file +
+                             ".bak and the built-in profiles are used\n",
+                         0),
+              0u)
+        << list;
+    EXPECT_EQ(list.substr(list.find('\n') + 1), builtIn);
+    std::ifstream kept(file + ".bak", std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>()), bytes);
+    std::filesystem::remove(file + ".bak");
+  }
+  std::filesystem::create_directories(file);  // a folder in its place
+  const std::string out = RunCli(home, ShellQuote(fixtures::Clip640x480(1.0)) + " " + ShellQuote(home + "/out.avi"),
+                                 &status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_NE(out.find(file + " could not be read (it is a folder)"), std::string::npos) << out;
 }
 
 }  // namespace

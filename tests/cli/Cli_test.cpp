@@ -35,6 +35,13 @@ TEST(Cli, UsageErrorsExitWithTwo) {
   EXPECT_EQ(RunCli("--bogus x").Status, 2);
   EXPECT_EQ(RunCli("--start abc in.avi").Status, 2);
   EXPECT_EQ(RunCli("--start 5 --end 2 in.avi").Status, 2);
+  // Nothing to convert, or beyond what the options' microseconds can hold.
+  for (const char* end : {"0", "inf", "1e400", "9.3e12", "nan"})
+    EXPECT_EQ(RunCli(std::string("--end ") + end + " in.avi").Status, 2) << end;
+  // Its derived target would be the pipe protocol again: standard output.
+  const Outcome piped = RunCli("pipe:0");
+  EXPECT_EQ(piped.Status, 2);
+  EXPECT_NE(piped.Output.find("needs a TARGET"), std::string::npos) << piped.Output;
   EXPECT_EQ(RunCli("--option novalue in.avi").Status, 2);
   EXPECT_EQ(RunCli("--target-size 5MB in.avi").Status, 2);
   const Outcome unknown = RunCli("--profile 'No Such Profile' in.avi");
@@ -57,18 +64,43 @@ TEST(Cli, ListsTheOfferedProfilesInCatalogueOrder) {
   EXPECT_NE(r.Output.find("iPhone\tIPhone H264 Video\t.mp4"), std::string::npos);
 }
 
+// A source named "-clip.avi" after "--"; "ar" wins over the profile's rate;
+// a key no option context knows is named in a warning.
 TEST(Cli, ConvertsWithAProfileTrimAndOptions) {
   const std::string dir = fixtures::TempDir("cli_convert");
-  const std::string src = dir + "/clip.avi";
-  std::filesystem::copy_file(fixtures::Clip640x480(4.0), src);
-  const Outcome r = RunCli("--profile 'MPEG-4 AVC' --start 1 --end 3 --option preset=ultrafast --threads 2 " +
-                           ShellQuote(src));
-  EXPECT_EQ(r.Status, 0) << r.Output;
-  const auto f = fixtures::ProbeFile(dir + "/clip.mp4");  // the profile's extension next to the source
+  std::filesystem::copy_file(fixtures::Clip640x480(4.0), dir + "/-clip.avi");
+  Outcome run{};
+  run.Output = fixtures::RunCommand("cd " + ShellQuote(dir) + " && " + QB_CLI +
+                                        " --profile 'MPEG-4 AVC' --start 1 --end 3 --option preset=ultrafast "
+                                        "--option ar=22050 --option cfr=40 --threads 2 -- -clip.avi 2>&1 </dev/null",
+                                    &run.Status);
+  EXPECT_EQ(run.Status, 0) << run.Output;
+  EXPECT_NE(run.Output.find("Warning: unknown option \"cfr\""), std::string::npos) << run.Output;
+  EXPECT_EQ(run.Output.find("unknown option \"preset\""), std::string::npos) << run.Output;
+  EXPECT_EQ(run.Output.find("unknown option \"ar\""), std::string::npos) << run.Output;
+  const auto f = fixtures::ProbeFile(dir + "/-clip.mp4");  // the profile's extension next to the source
   EXPECT_EQ(f.SortedTypes(), "audio,video");
   EXPECT_EQ((*f.First("video"))["codec_name"], "h264");
   EXPECT_EQ(f.First("video")->Number("width"), 320);
+  EXPECT_EQ(f.First("audio")->Number("sample_rate"), 22050);
   EXPECT_NEAR(f.Duration(), 2.0, 0.15);
+}
+
+// With the media on standard output, progress goes to standard error.
+TEST(Cli, MediaOnStandardOutputKeepsTheTextOut) {
+  const std::string dir = fixtures::TempDir("cli_stdout");
+  int status = -1;
+  const std::string errors = fixtures::RunCommand(
+      std::string(QB_CLI) + " --profile 'Matroska Video(.mkv)' --option preset=ultrafast " +
+          ShellQuote(fixtures::Clip640x480(2.0)) + " pipe:1.mkv 2>&1 >" + ShellQuote(dir + "/out.mkv") + " </dev/null",
+      &status);
+  EXPECT_EQ(status, 0) << errors;
+  EXPECT_NE(errors.find("progress=100%"), std::string::npos) << errors;
+  std::ifstream media(dir + "/out.mkv", std::ios::binary);
+  std::string magic(4, '\0');
+  media.read(magic.data(), 4);
+  EXPECT_EQ(magic, "\x1A\x45\xDF\xA3");  // EBML, not text
+  EXPECT_EQ(fixtures::CountFrames(dir + "/out.mkv", "video"), 50);
 }
 
 // The default profile writes .avi: for an .avi source the default target is
