@@ -104,8 +104,6 @@ void TConvertJob::SetUpOutput(int Index) {
   // 1. Working values from the options.
   if (audio.AudioChannels() != 0) c._AudioChannels = audio.AudioChannels();
   if (audio.AudioSampleRate() != 0) c._AudioSampleRate = audio.AudioSampleRate();
-  // An "ar" advanced option is set after the profile's rate, so it wins.
-  if (const int rate = FContexts.Codec(AVMEDIA_TYPE_AUDIO)->sample_rate; rate > 0) c._AudioSampleRate = rate;
   if (audio.AudioSampleFmt() != sfAuto) c._AudioSampleFmt = static_cast<int>(audio.AudioSampleFmt()) - 1;
   if (video.FrameWidth() != 0) c._FrameWidth = video.FrameWidth();
   if (video.FrameHeight() != 0) c._FrameHeight = video.FrameHeight();
