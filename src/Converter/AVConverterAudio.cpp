@@ -79,7 +79,11 @@ void TConvertJob::WriteAudio(TOutputStream& Ost, TInputStream& Ist, const AVFram
       }
     }
   } else {
-    Ost.SyncOpts = std::llround(SyncInputTime(Ost) * rate) - fifoSamples;
+    // Never back: sound a demuxer dated like the packet before it (MPEG-PS AC3
+    // does) follows that packet instead of making the muxer refuse the stream.
+    const int64_t at = std::llround(SyncInputTime(Ost) * rate) - fifoSamples;
+    Ost.SyncOpts = Ost.SoundStarted ? std::max(Ost.SyncOpts, at) : at;
+    Ost.SoundStarted = true;
     if (!Ost.LateSoundPadded) {
       // Sound that starts after the picture would play at once in such a
       // container: silence holds its place (less the encoder's own delay).

@@ -258,6 +258,11 @@ void TConvertJob::OpenInput(int Index) {
     }
     FInputStreams.push_back(std::move(ist));
   }
+  if (FOptions.StartTime() != 0) {
+    const int64_t aligned = PictureAlignedStart(ctx, seekPosition);
+    if (Index == 0) FStartTime += aligned - seekPosition;
+    seekPosition = aligned;
+  }
   file.TsOffset = FOptions.InputTSOffset() - (FOptions.CopyTS() ? 0 : seekPosition);
   file.StreamCount = static_cast<int>(ctx->nb_streams);
   // The chosen range on the output time line.

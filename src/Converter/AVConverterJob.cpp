@@ -42,6 +42,7 @@ void TConvertJob::SetUp() {
   ResolveFormats();
   // Opening a video input replaces the pixel format with the source's.
   FRequestedPixFormat = video.FFramePixFormat();
+  FStartTime = FOptions.StartTime();
   FRequestedFrameRate = AVRational{video.FrameRate().num(), video.FrameRate().den()};
   for (int i = 0; i < FConverter.InputFiles().Count(); ++i) {
     CheckStop();

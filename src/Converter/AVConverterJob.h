@@ -133,6 +133,7 @@ struct TOutputStream {
   // that place sound by its amount rather than by timestamps (AVI).
   int64_t PrimingLeft = 0;
   bool LateSoundPadded = true;  // false until the first sound of a container that plays it from byte one
+  bool SoundStarted = false;    // SyncOpts holds where the next sound goes
   // two-pass statistics (first pass)
   std::unique_ptr<FILE, FileCloser> LogFile;
   const char* StatsWritten = nullptr;  // the encoder's statistics text last written
@@ -310,4 +311,5 @@ class TConvertJob {
   AVRational FRequestedFrameRate{0, 0};        // the options' frame rate before the inputs opened
   int64_t FLeadIn = 0;      // µs of output before the chosen start (stream copy from a key frame)
   int64_t FGraphShift = 0;  // µs from output time to the time pictures have in the filter graphs
+  int64_t FStartTime = 0;   // the chosen start, moved to the picture on screen there (first input)
 };

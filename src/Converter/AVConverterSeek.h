@@ -13,3 +13,10 @@ extern "C" {
 // the pictures between are lost. Such a seek steps back, further each time,
 // until it lands before a key frame. False when no seek could be made.
 bool SeekBeforeKeyFrame(AVFormatContext* Ctx, int64_t Target);
+
+// Where an output that starts at Start (AV_TIME_BASE units on the file's
+// clock) begins so that sound and picture stay together: the time of the
+// picture on screen at Start, which opens the output, when Ctx's video keeps
+// a constant rate (else Start). Cutting the sound at Start instead put it
+// ahead of the picture by up to a frame.
+int64_t PictureAlignedStart(const AVFormatContext* Ctx, int64_t Start);

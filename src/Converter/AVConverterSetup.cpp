@@ -471,7 +471,7 @@ void TConvertJob::Transcode() {
     ist.NextPts = AV_NOPTS_VALUE;
     ist.IsStart = true;
   }
-  FGraphShift = FOptions.CopyTS() ? 0 : FOptions.StartTime();
+  FGraphShift = FOptions.CopyTS() ? 0 : FStartTime;
   FindCopyOrigins();
   for (size_t i = 0; i < FInputFiles.size(); ++i)
     if (FInputFiles[i].Ctx->nb_chapters)

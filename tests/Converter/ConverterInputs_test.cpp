@@ -69,6 +69,20 @@ TEST_F(ConverterInputs, StartTimeBeginsAtThePictureOnScreenThen) {
   EXPECT_NE(frames.find("nb_read_frames=138"), std::string::npos) << frames;
 }
 
+// A DVD-style program stream whose demuxer dates an AC3 packet like the one
+// before it: the sound goes on after that packet (the muxer refused it once).
+TEST_F(ConverterInputs, ProgramStreamAc3DatedTwiceConvertsWhole) {
+  const std::string src = fixtures::Media(
+      "ac3_twice.vob", "-f lavfi -i testsrc2=s=320x240:r=25:d=12 -f lavfi -i sine=d=12:sample_rate=48000 "
+                       "-c:v mpeg2video -g 15 -bf 2 -c:a ac3 -f vob");
+  TAVConverter c;
+  ASSERT_TRUE(harness::Run(c, Loop, src, Out("ac3.mkv")).Finished);
+  EXPECT_TRUE(Errors.Messages().empty()) << Errors.Messages()[0];
+  EXPECT_NEAR(std::stod(fixtures::RunCommand("ffprobe -v error -select_streams a -show_entries format=duration "
+                                             "-of csv=p=0 " + fixtures::ShellQuote(Out("ac3.mkv")))),
+              12.0, 0.1);
+}
+
 TEST_F(ConverterInputs, ProgramIdSelectsItsStreams) {
   std::string src = fixtures::Media(
       "programs.ts",

@@ -102,6 +102,8 @@ INSTANTIATE_TEST_SUITE_P(Containers, ConverterSync,
                          ::testing::Values(SyncCase{"avi", ".avi", false, 4, 9, 5},
                                            SyncCase{"mp4", ".mp4", false, 4, 9, 5},
                                            SyncCase{"mkv", ".mkv", false, 4, 9, 5},
+                                           // 30 ms after a picture: the output opens with it, sound too
+                                           SyncCase{"mkv_between_pictures", ".mkv", false, 4.39, 9, 4},
                                            SyncCase{"mpeg_ps", ".mpg", false, 4, 9, 5},
                                            SyncCase{"mkv_copy", ".mkv", true, 5, 8.5, 5}),
                          [](const ::testing::TestParamInfo<SyncCase>& I) { return std::string(I.param.Name); });

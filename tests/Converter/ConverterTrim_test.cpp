@@ -97,7 +97,8 @@ TEST_F(ConverterTrim, ReEncodedOutputCoversExactlyTheChosenRange) {
     const char* Encoder;  // empty: the container's default
   };
   for (const Case& k : {Case{LongGop(), 12.4, 17.4, 1, ""}, Case{OneKeyFrame(), 30.0, 40.0, 2, "ffv1"},
-                        Case{TransportStream(), 12.4, 17.4, 1, ""}}) {
+                        Case{TransportStream(), 12.4, 17.4, 1, ""}, Case{TransportStream(), 0.6, 3.0, 1, ""},
+                        Case{TransportStream(), 28.92, 29.6, 1, ""}}) {
     SCOPED_TRACE(k.Source);
     const std::string out = Dir + "/range.mkv";
     TAVConverter c;
