@@ -186,6 +186,7 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist) {
   Ost.ExpectedWidth = srcW;
   Ost.ExpectedHeight = srcH;
   Ost.ExpectedPixFmt = dec->pix_fmt;
+  Ost.RateConverted = Ist.St->r_frame_rate.num && av_cmp_q(enc->framerate, Ist.St->r_frame_rate) != 0;
   Ist.DecodingNeeded = true;
   Ost.EncodingNeeded = true;
 

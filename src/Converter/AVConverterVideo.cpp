@@ -28,6 +28,10 @@ int TConvertJob::WriteVideo(TOutputStream& Ost, TInputStream& Ist, AVFrame* Pict
     } else if (method == kSkipGapsMethod) {
       if (vdelta <= kSkipBelow) frames = 0;
       else if (vdelta > kJumpAbove) Ost.SyncOpts = std::llround(syncTicks);
+    } else if (Ost.RateConverted) {
+      // Another rate: each picture fills the slots nearest its time. The
+      // thresholds above let it run up to a frame and a half early.
+      frames = std::max<int64_t>(0, std::llround(vdelta + 1));
     } else if (vdelta > kDuplicateAbove) {
       frames = std::llround(vdelta);
     }

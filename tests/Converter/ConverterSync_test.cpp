@@ -108,6 +108,31 @@ INSTANTIATE_TEST_SUITE_P(Containers, ConverterSync,
                                            SyncCase{"mkv_copy", ".mkv", true, 5, 8.5, 5}),
                          [](const ::testing::TestParamInfo<SyncCase>& I) { return std::string(I.param.Name); });
 
+// 25 fps onto an NTSC DVD (29.97): each picture fills the slots nearest its
+// time (the 2010 thresholds let pictures run up to 57 ms early).
+TEST(ConverterRateChange, NtscDvdFrom25KeepsEachFlashWithItsBeep) {
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  const std::string out = fixtures::TempDir("sync_ntsc") + "/out.vob";
+  TAVConverter c;
+  c.ConvertOptions().SetOutputFormat("dvd");
+  c.ConvertOptions().VideoOptions().SetEncoderVideoCodecName("mpeg2video");
+  c.ConvertOptions().VideoOptions().SetFrameWidth(720);
+  c.ConvertOptions().VideoOptions().SetFrameHeight(480);
+  c.ConvertOptions().VideoOptions().FrameRate().Setnum(30000);
+  c.ConvertOptions().VideoOptions().FrameRate().Setden(1001);
+  c.ConvertOptions().AudioOptions().SetEncoderAudioCodecName("ac3");
+  c.ConvertOptions().AudioOptions().SetAudioSampleRate(48000);
+  ASSERT_TRUE(harness::Run(c, loop, FlashBeep(), out).Finished);
+  ASSERT_TRUE(errors.Messages().empty()) << errors.Messages()[0];
+  EXPECT_EQ(fixtures::Probe(out, "stream=r_frame_rate", "-select_streams v"), "r_frame_rate=30000/1001\n");
+  const std::vector<double> flashes = Flashes(out);
+  const std::vector<double> beeps = Beeps(out);
+  ASSERT_EQ(flashes.size(), 10u);
+  ASSERT_EQ(beeps.size(), flashes.size());
+  for (size_t i = 1; i < flashes.size(); ++i) EXPECT_NEAR(beeps[i], flashes[i], kTolerance) << "flash " << i;
+}
+
 // A recording whose sound starts half a second after its picture (the first
 // beep is missing). AVI plays sound from its first byte, so the half second
 // must be silence in the file: the beeps once came 0.5 s early.
