@@ -115,7 +115,7 @@ struct TOutputStream {
   bool Scale = false;
   bool Transposed = false;            // the source's pictures are turned a quarter
   int BoxWidth = 0, BoxHeight = 0;    // the picture inside black bars (0: the whole frame)
-  bool RateConverted = false;         // the output's frame rate is not the source's
+  double OpeningOffset = 0;           // output ticks the first picture came after its slot
   ff::SwsPtr Sws;
   int ExpectedWidth = 0, ExpectedHeight = 0, ExpectedPixFmt = AV_PIX_FMT_NONE;
   std::unique_ptr<TVideoFilterGraph> Graph;

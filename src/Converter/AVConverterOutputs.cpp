@@ -5,6 +5,7 @@
 #include <map>
 #include <mutex>
 #include <set>
+#include <utility>
 
 extern "C" {
 #include <libavutil/avstring.h>
@@ -54,6 +55,25 @@ void ApplyVideoStreamSettings(const TOptionContexts& Contexts, AVCodecContext* E
       if (*p == wanted) Enc->pix_fmt = wanted;
   const std::string tag = Contexts.VideoStreamSetting("vtag");
   if (!tag.empty()) Enc->codec_tag = MKTAG(tag[0], tag[1], tag[2], tag[3]);
+}
+
+// A channel layout the encoder takes: the asked one, else one of as many
+// channels, else the nearest with fewer, else the nearest with more (six
+// asked of MP3 become stereo, not its first layout, mono), said in the log.
+void FitChannelLayout(const AVCodec* Codec, AVCodecContext* Enc) {
+  const int asked = Enc->ch_layout.nb_channels;
+  auto rank = [asked](int N) {
+    return N == asked ? std::pair{0, 0} : N < asked ? std::pair{1, asked - N} : std::pair{2, N - asked};
+  };
+  const AVChannelLayout* best = nullptr;
+  for (const AVChannelLayout* l = Codec->ch_layouts; l->nb_channels; ++l) {
+    if (av_channel_layout_compare(l, &Enc->ch_layout) == 0) return;
+    if (!best || rank(l->nb_channels) < rank(best->nb_channels)) best = l;
+  }
+  if (best->nb_channels != asked)
+    av_log(Enc, AV_LOG_WARNING, "The %s encoder can't write %d channels: %d are written\n", Codec->name, asked,
+           best->nb_channels);
+  av_channel_layout_copy(&Enc->ch_layout, best);
 }
 
 }  // namespace
@@ -378,21 +398,7 @@ void TConvertJob::NewAudioStream(TOutputFile& File, int FileIndex) {
         enc->sample_rate = best;
       }
     }
-    if (codec && codec->ch_layouts) {
-      // Channel counts the encoder cannot take fall back to its first layout.
-      bool supported = false;
-      for (const AVChannelLayout* l = codec->ch_layouts; l->nb_channels; ++l)
-        if (av_channel_layout_compare(l, &enc->ch_layout) == 0) supported = true;
-      if (!supported) {
-        for (const AVChannelLayout* l = codec->ch_layouts; l->nb_channels; ++l)
-          if (l->nb_channels == enc->ch_layout.nb_channels) {
-            av_channel_layout_copy(&enc->ch_layout, l);
-            supported = true;
-            break;
-          }
-        if (!supported) av_channel_layout_copy(&enc->ch_layout, &codec->ch_layouts[0]);
-      }
-    }
+    if (codec && codec->ch_layouts) FitChannelLayout(codec, enc);
     enc->time_base = AVRational{1, enc->sample_rate > 0 ? enc->sample_rate : 1};
     FitDvAudio(oc->oformat, enc);
     // The library's older count and mask fields override the layout when they disagree with it.

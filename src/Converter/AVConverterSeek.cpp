@@ -9,9 +9,6 @@ namespace {
 constexpr int64_t kFirstStepBack = AV_TIME_BASE;  // 1 s, doubled at each try
 constexpr int kMaxTries = 8;                      // up to 255 s back
 constexpr int kMaxPacketsToKeyFrame = 4096;       // read after a seek looking for a key frame
-// Kept after the picture's time, so that rounding to microseconds never makes
-// the picture before it the one on screen.
-constexpr int64_t kGridSlack = 1000;
 
 // Time of the first key frame of stream Video read from where Ctx stands, or
 // AV_NOPTS_VALUE when none comes soon.
@@ -72,5 +69,5 @@ int64_t PictureAlignedStart(const AVFormatContext* Ctx, int64_t Start) {
   if (Start <= first) return Start;
   const AVRational frame = av_inv_q(rate);
   const int64_t pictures = av_rescale_q_rnd(Start - first, AV_TIME_BASE_Q, frame, AV_ROUND_DOWN);
-  return std::min(Start, first + av_rescale_q(pictures, frame, AV_TIME_BASE_Q) + kGridSlack);
+  return std::min(Start, first + av_rescale_q(pictures, frame, AV_TIME_BASE_Q));
 }

@@ -186,7 +186,6 @@ void TConvertJob::PrepareVideoEncode(TOutputStream& Ost, TInputStream& Ist) {
   Ost.ExpectedWidth = srcW;
   Ost.ExpectedHeight = srcH;
   Ost.ExpectedPixFmt = dec->pix_fmt;
-  Ost.RateConverted = Ist.St->r_frame_rate.num && av_cmp_q(enc->framerate, Ist.St->r_frame_rate) != 0;
   Ist.DecodingNeeded = true;
   Ost.EncodingNeeded = true;
 
@@ -359,18 +358,20 @@ void TConvertJob::OpenEncoders() {
           "rate, width or height");
     avcodec_parameters_from_context(ost.St->codecpar, enc);
     ost.St->time_base = enc->time_base;
-    // AVI plays sound from its first byte on, whatever the timestamps say: the
-    // encoder's delay is taken from the sound itself, so it stays with the picture.
-    const AVOutputFormat* format = FOutputFiles[static_cast<size_t>(ost.FileIndex)].Ctx->oformat;
-    if (enc->codec_type == AVMEDIA_TYPE_AUDIO &&
-        ((format->flags & AVFMT_NOTIMESTAMPS) || strcmp(format->name, "avi") == 0)) {
+    // AVI plays sound from its first byte on, whatever the timestamps say: beside
+    // a picture the encoder's delay is taken from the sound itself, and sound
+    // that starts late is given silence before it, so it stays with the picture.
+    // Sound alone starts at once, and keeps all of itself (an MP3's header
+    // tells players to skip the delay).
+    const AVFormatContext* oc = FOutputFiles[static_cast<size_t>(ost.FileIndex)].Ctx.get();
+    bool besidePicture = false;
+    for (unsigned i = 0; i < oc->nb_streams; ++i)
+      besidePicture = besidePicture || (oc->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+                                        !(oc->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC));
+    if (enc->codec_type == AVMEDIA_TYPE_AUDIO && besidePicture &&
+        ((oc->oformat->flags & AVFMT_NOTIMESTAMPS) || strcmp(oc->oformat->name, "avi") == 0)) {
       ost.PrimingLeft = enc->initial_padding;
-      // Late sound keeps its place beside a picture; alone it starts at once.
-      const AVFormatContext* oc = FOutputFiles[static_cast<size_t>(ost.FileIndex)].Ctx.get();
-      for (unsigned i = 0; i < oc->nb_streams; ++i)
-        if (oc->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
-            !(oc->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC))
-          ost.LateSoundPadded = false;
+      ost.LateSoundPadded = false;
     }
     if (enc->codec_type == AVMEDIA_TYPE_VIDEO) ost.St->avg_frame_rate = enc->framerate;
   }

@@ -17,6 +17,9 @@ namespace {
 constexpr auto kTryAgainWait = std::chrono::milliseconds(10);
 constexpr int64_t kMicroPerMs = 1000;
 constexpr int64_t kNoTime = INT64_MIN;
+// Picture times are rounded to microseconds: one that ends (or begins) within
+// this of the range's start (or end) lies outside it.
+constexpr int64_t kRounding = 1000;
 
 // T + Delta, staying at INT64_MAX for "no end".
 int64_t ShiftEnd(int64_t T, int64_t Delta) { return T == INT64_MAX ? T : T + Delta; }
@@ -39,12 +42,12 @@ void CutSamples(AVFrame* Frame, int Skip, int Keep) {
 
 bool TConvertJob::TrimPicture(TInputStream& Ist, int Index) {
   const TInputFile& file = FileOf(Ist);
-  if (Ist.Pts >= file.TrimEnd) {
+  if (file.TrimEnd != INT64_MAX && Ist.Pts >= file.TrimEnd - kRounding) {
     MarkEnded(Index);
     return false;
   }
   if (Ist.Pts < file.TrimStart) {
-    if (Ist.NextPts <= file.TrimStart) return false;
+    if (Ist.NextPts <= file.TrimStart + kRounding) return false;
     Ist.Pts = file.TrimStart;  // the picture on screen at the start opens the output
   }
   return true;

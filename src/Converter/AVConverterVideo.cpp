@@ -22,18 +22,22 @@ int TConvertJob::WriteVideo(TOutputStream& Ost, TInputStream& Ist, AVFrame* Pict
   int64_t frames = 1;
   const int method = video.VideoSyncMethod();
   if (method != 0) {
-    const double vdelta = syncTicks - static_cast<double>(Ost.SyncOpts);
+    const double vdelta = syncTicks - static_cast<double>(Ost.SyncOpts) - Ost.OpeningOffset;
     if (vdelta < kDropBelow) {
       frames = 0;
     } else if (method == kSkipGapsMethod) {
       if (vdelta <= kSkipBelow) frames = 0;
       else if (vdelta > kJumpAbove) Ost.SyncOpts = std::llround(syncTicks);
-    } else if (Ost.RateConverted) {
-      // Another rate: each picture fills the slots nearest its time. The
-      // thresholds above let it run up to a frame and a half early.
+    } else if (Ost.FramesWritten == 0) {
+      // The first picture opens the output, and the pictures after it keep its
+      // offset: an AVI with B-frames dates every picture a frame late.
+      if (vdelta > kDuplicateAbove) frames = std::llround(vdelta);
+      else Ost.OpeningOffset = vdelta;
+    } else {
+      // Each picture fills the output slots nearest its time. The 2010 rule
+      // (duplicate only past kDuplicateAbove) let a picture after a gap, or
+      // each one when the rate changes, run a frame and a half early.
       frames = std::max<int64_t>(0, std::llround(vdelta + 1));
-    } else if (vdelta > kDuplicateAbove) {
-      frames = std::llround(vdelta);
     }
   } else {
     Ost.SyncOpts = std::llround(syncTicks);

@@ -154,6 +154,13 @@ INSTANTIATE_TEST_SUITE_P(
                      o.SetAdvancedOption("ar", "22050");
                    },
                    "audio", "", "aac", 0, 0, 0, 22050, 1},
+        // More channels than the encoder takes: the most it takes, not its first layout (mono).
+        FormatCase{"mp3_ac6", "out.mp3",
+                   [](TAVConvertOptions& o) {
+                     o.VideoOptions().SetVideoDisable(true);
+                     o.SetAdvancedOption("ac", "6");
+                   },
+                   "audio", "", "mp3", 0, 0, 0, 44100, 2},
         FormatCase{"images", "img%1d.png", [](TAVConvertOptions& o) { o.AudioOptions().SetAudioDisable(true); },
                    "video", "png", "", 0, 0, 0, 0, 0}),
     [](const ::testing::TestParamInfo<FormatCase>& Info) { return std::string(Info.param.Name); });

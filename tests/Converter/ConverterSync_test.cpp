@@ -133,6 +133,26 @@ TEST(ConverterRateChange, NtscDvdFrom25KeepsEachFlashWithItsBeep) {
   for (size_t i = 1; i < flashes.size(); ++i) EXPECT_NEAR(beeps[i], flashes[i], kTolerance) << "flash " << i;
 }
 
+// Sound taken alone into MP3 keeps its first milliseconds: the encoder's delay
+// is left for players to skip (the file's header says how much), not cut from
+// the sound as beside a picture in AVI (the first beep once ended 23 ms early).
+TEST(ConverterSoundAlone, Mp3KeepsTheFirstBeepWhole) {
+  harness::MainLoop loop;
+  harness::ErrorRecorder errors;
+  const std::string out = fixtures::TempDir("sound_alone") + "/out.mp3";
+  TAVConverter c;
+  c.ConvertOptions().VideoOptions().SetVideoDisable(true);
+  ASSERT_TRUE(harness::Run(c, loop, FlashBeep(), out).Finished);
+  ASSERT_TRUE(errors.Messages().empty()) << errors.Messages()[0];
+  auto firstBeepEnd = [](const std::string& File) {
+    const std::string log = fixtures::RunCommand("ffmpeg -v info -i " + ShellQuote(File) +
+                                                 " -vn -af silencedetect=n=-30dB:d=0.2 -f null - 2>&1");
+    const size_t at = log.find("silence_start: ");
+    return at == std::string::npos ? -1.0 : std::atof(log.c_str() + at + 15);
+  };
+  EXPECT_NEAR(firstBeepEnd(out), firstBeepEnd(FlashBeep()), 0.005);
+}
+
 // A recording whose sound starts half a second after its picture (the first
 // beep is missing). AVI plays sound from its first byte, so the half second
 // must be silence in the file: the beeps once came 0.5 s early.
