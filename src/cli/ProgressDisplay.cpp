@@ -18,6 +18,13 @@ int64_t NowMs() {
 }
 }  // namespace
 
+// The time left, or "?" before the first progress (the window shows its
+// placeholder, 100:40:39, which reads like a real figure in a script's log).
+std::string LeftFigure(const TAVConverter& C) {
+  const int64_t left = C.GetLeftTime();
+  return left == TAVConverter::kUnknownLeftTime ? "?" : TAVConverter::GetTimeString(left);
+}
+
 // " pass=1/2", " pass=corrective" in a job with passes; nothing otherwise.
 std::string PassFigure(const TAVConverter& C) {
   if (C.PassCount() <= 0) return "";
@@ -29,7 +36,7 @@ std::string ProgressFigures(const TAVConverter& C) {
   char line[256];
   snprintf(line, sizeof line, "progress=%d%% bitrate=%.1fkbit/s size=%.0fKB used=%s left=%s%s", C.Progress(), C.Bitrate(),
            static_cast<double>(C.TargetFileSize()) / kBytesPerKilobyte, TAVConverter::GetTimeString(C.GetUsedTime()).c_str(),
-           TAVConverter::GetTimeString(C.GetLeftTime()).c_str(), PassFigure(C).c_str());
+           LeftFigure(C).c_str(), PassFigure(C).c_str());
   return line;
 }
 
@@ -41,7 +48,7 @@ void TProgressDisplay::Update(const TAVConverter& C, bool Final) {
   FLastDraw = now;
   const int percent = C.Progress();
   const std::string used = TAVConverter::GetTimeString(C.GetUsedTime());
-  const std::string left = TAVConverter::GetTimeString(C.GetLeftTime());
+  const std::string left = LeftFigure(C);
   const double sizeKb = static_cast<double>(C.TargetFileSize()) / kBytesPerKilobyte;
   if (FTerminal) {
     const int filled = std::min(kBarWidth, std::max(0, percent * kBarWidth / kFullPercent));

@@ -147,6 +147,7 @@ TEST(Cli, FailureExitsWithOneAndTheMessage) {
   EXPECT_EQ(r.Status, 1);
   EXPECT_NE(r.Output.find("Could not open file:-2!"), std::string::npos) << r.Output;
   EXPECT_NE(r.Output.find("missing.avi: No such file or directory"), std::string::npos) << r.Output;
+  EXPECT_NE(r.Output.find("left=?"), std::string::npos) << r.Output;  // not the window's placeholder
 }
 
 TEST(Cli, InterruptStopsAndLeavesAPlayableFile) {
