@@ -7,8 +7,10 @@
 #include "Converter/AVConverterColorNames.h"
 #include "Converter/AVConverterFilterBuild.h"
 #include "Converter/AVConverterFilterTextEntries.h"
+#include "Converter/FFmpegPtr.h"
 
 extern "C" {
+#include <libavformat/avformat.h>
 #include <libavutil/log.h>
 }
 
@@ -23,12 +25,27 @@ AVFilterContext* FailEntry(const TChainEntry& Entry, const char* Expected) {
   return nullptr;
 }
 
+// Whether File holds a picture the library can decode: a missing file or a
+// text named .png otherwise failed the graph with "Empty pixel format list".
+bool ReadablePicture(const std::string& File) {
+  AVFormatContext* raw = nullptr;
+  if (avformat_open_input(&raw, File.c_str(), nullptr, nullptr) < 0) return false;
+  ff::InputPtr ctx(raw);
+  if (avformat_find_stream_info(ctx.get(), nullptr) < 0) return false;
+  const int video = av_find_best_stream(ctx.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  return video >= 0 && ctx->streams[video]->codecpar->format != AV_PIX_FMT_NONE;
+}
+
 AVFilterContext* BuildLogo(AVFilterGraph* Graph, const TChainEntry& Entry, const std::string& Instance,
                            AVFilterContext* Last) {
   auto parts = SplitChainRaw(Entry.Args, '|', kLogoParts);
   if (parts.size() != kLogoParts) return FailEntry(Entry, "x|y|file");
   const std::string file = UnescapeChainToken(parts[2]);
   if (file.empty()) return FailEntry(Entry, "x|y|file");
+  if (!ReadablePicture(file)) {
+    av_log(nullptr, AV_LOG_ERROR, "The watermark picture %s can't be read\n", file.c_str());
+    return nullptr;
+  }
   AVFilterContext* picture = CreateFilter(Graph, "movie", Instance + "_picture", {{"filename", file}});
   if (!picture) return nullptr;
   // The overlay repeats the picture's only frame after it ends, so the logo

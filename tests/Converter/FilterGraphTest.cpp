@@ -100,6 +100,15 @@ TEST(FilterGraphBuild, BadChainsFailWithAReason) {
   }
 }
 
+TEST(FilterGraphBuild, WatermarkThatIsNoPictureIsNamed) {
+  const std::string fake = fixtures::TempDir("fake_logo") + "/logo.png";
+  std::ofstream(fake) << "not a picture\n";
+  TLogCapture log;
+  TVideoFilterGraph graph;
+  EXPECT_FALSE(graph.Build(InputOf(320, 240), SameSizeOutput(InputOf(320, 240)), "logo=1|2|" + fake));
+  EXPECT_NE(log.Text().find("The watermark picture " + fake + " can't be read"), std::string::npos) << log.Text();
+}
+
 TEST(FilterGraphBuild, SynthWithoutTheLibraryNamesIt) {
   LoadMediaLibrary();
   if (AviSynthLibrary().Loaded()) GTEST_SKIP() << "an AviSynth library is installed";
