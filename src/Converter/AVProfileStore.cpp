@@ -33,16 +33,33 @@ void AddUnknownBuiltIns(TAVProfileList& List, int KnownCategories) {
       List.AddProfile(builtIn.RemoveProfile(p));
 }
 
-// Why File cannot stand for the catalogue: not a readable file, or one that
-// holds no profile (empty, garbage); "" when it can.
+// Why File, read as Ini and found to hold no profile, cannot stand for the
+// catalogue: a folder, a file that can't be read, or one with no profile in
+// it (empty, garbage).
 std::string UnusableBecause(const std::string& File) {
   std::error_code ec;
   if (std::filesystem::is_directory(File, ec)) return "it is a folder";
   const std::unique_ptr<FILE, int (*)(FILE*)> f(fopen(File.c_str(), "rb"), fclose);
   if (!f) return std::generic_category().message(errno);
-  if (TIniFile(File).ReadInteger(kSection, kProfileCountKey, 0) <= 0) return "it holds no profile";
-  return "";
+  return "it holds no profile";
 }
+
+void LoadProfiles(TAVProfileList& List, const TIniFile& Ini) {
+  List.Clear();
+  const int count = std::min(Ini.ReadInteger(kSection, kProfileCountKey, 0), kMaxStoredProfiles);
+  for (int n = 0; n < count; ++n) {
+    std::unique_ptr<TAVCustomAudioProfile> p;
+    if (Ini.ReadInteger(kSection, "IsVideo" + std::to_string(n), 0) != 0)
+      p = std::make_unique<TAVCustomVideoProfile>();
+    else
+      p = std::make_unique<TAVCustomAudioProfile>();
+    p->LoadFromFile(Ini, n);
+    List.AddProfile(std::move(p));
+  }
+  const int known = Ini.ReadInteger(kSection, kCategoryCountKey, kDescribedCategoryCount);
+  if (known >= 0 && known < BuiltInCategoryCount()) AddUnknownBuiltIns(List, known);
+}
+
 }  // namespace
 
 void SaveProfiles(const TAVProfileList& List, const std::string& FileName) {
@@ -58,22 +75,7 @@ void SaveProfiles(const TAVProfileList& List, const std::string& FileName) {
   ini.WriteInteger(kSection, kCategoryCountKey, BuiltInCategoryCount());
 }
 
-void LoadProfiles(TAVProfileList& List, const std::string& FileName) {
-  const TIniFile ini(FileName);
-  List.Clear();
-  const int count = std::min(ini.ReadInteger(kSection, kProfileCountKey, 0), kMaxStoredProfiles);
-  for (int n = 0; n < count; ++n) {
-    std::unique_ptr<TAVCustomAudioProfile> p;
-    if (ini.ReadInteger(kSection, "IsVideo" + std::to_string(n), 0) != 0)
-      p = std::make_unique<TAVCustomVideoProfile>();
-    else
-      p = std::make_unique<TAVCustomAudioProfile>();
-    p->LoadFromFile(ini, n);
-    List.AddProfile(std::move(p));
-  }
-  const int known = ini.ReadInteger(kSection, kCategoryCountKey, kDescribedCategoryCount);
-  if (known >= 0 && known < BuiltInCategoryCount()) AddUnknownBuiltIns(List, known);
-}
+void LoadProfiles(TAVProfileList& List, const std::string& FileName) { LoadProfiles(List, TIniFile(FileName)); }
 
 std::string UserProfilesFileName() { return TAVConfiguration::GetAppDataFolder() + kProfilesFileName; }
 
@@ -81,8 +83,9 @@ bool LoadUserProfiles(TAVProfileList& List) {
   std::error_code ec;
   const std::string file = UserProfilesFileName();
   if (!std::filesystem::exists(file, ec)) return false;
-  const std::string why = UnusableBecause(file);
-  if (!why.empty()) KeepDamagedFile(file, why, kBuiltInProfiles);
-  LoadProfiles(List, file);
+  const TIniFile ini(file);  // read once: checked, then loaded
+  if (ini.ReadInteger(kSection, kProfileCountKey, 0) <= 0)
+    KeepDamagedFile(file, UnusableBecause(file), kBuiltInProfiles);
+  LoadProfiles(List, ini);
   return true;
 }
