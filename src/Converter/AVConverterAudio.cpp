@@ -16,6 +16,12 @@ namespace {
 constexpr double kSyncSlack = 50.0;  // samples of drift that are ignored
 }
 
+void KeepOlderChannelFields(AVCodecContext* Ctx) {
+  av_opt_set_int(Ctx, "ac", Ctx->ch_layout.nb_channels, 0);
+  av_opt_set_int(Ctx, "channel_layout",
+                 Ctx->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? static_cast<int64_t>(Ctx->ch_layout.u.mask) : 0, 0);
+}
+
 double TConvertJob::SyncInputTime(const TOutputStream& Ost) const {
   const TInputStream& sync = FInputStreams[static_cast<size_t>(Ost.SyncIndex)];
   return static_cast<double>(sync.Pts - FConverter.TempStartTime) / AV_TIME_BASE;

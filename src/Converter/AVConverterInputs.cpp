@@ -44,9 +44,7 @@ void KeepStreamSoundFormat(AVCodecContext* Dec, const AVCodecParameters* Par) {
   Dec->sample_rate = Par->sample_rate;
   av_channel_layout_uninit(&Dec->ch_layout);
   av_channel_layout_copy(&Dec->ch_layout, &Par->ch_layout);
-  av_opt_set_int(Dec, "ac", Par->ch_layout.nb_channels, 0);
-  av_opt_set_int(Dec, "channel_layout",
-                 Par->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? static_cast<int64_t>(Par->ch_layout.u.mask) : 0, 0);
+  KeepOlderChannelFields(Dec);
 }
 
 // The message names only the library's code; the log line says which file and why.

@@ -82,6 +82,18 @@ inline bool IsAttachedPicture(const AVStream* St) {
   return St->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && (St->disposition & AV_DISPOSITION_ATTACHED_PIC);
 }
 
+// Whether Ctx has a stream of Type of its own (a cover picture is none).
+inline bool HasOwnStream(const AVFormatContext* Ctx, AVMediaType Type) {
+  for (unsigned i = 0; i < Ctx->nb_streams; ++i)
+    if (Ctx->streams[i]->codecpar->codec_type == Type && !IsAttachedPicture(Ctx->streams[i])) return true;
+  return false;
+}
+
+// Sets the codec context's older channel count and mask fields ("ac",
+// "channel_layout") from its layout: when they disagree, the library's
+// opening takes them over the layout. Worker thread.
+void KeepOlderChannelFields(AVCodecContext* Ctx);
+
 struct FileCloser {
   void operator()(FILE* f) const { fclose(f); }
 };

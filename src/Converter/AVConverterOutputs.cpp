@@ -80,8 +80,7 @@ void FitChannelLayout(const AVCodec* Codec, AVCodecContext* Enc) {
 
 bool TConvertJob::InputsHave(AVMediaType Type) const {
   for (const auto& f : FInputFiles)
-    for (unsigned i = 0; i < f.Ctx->nb_streams; ++i)
-      if (f.Ctx->streams[i]->codecpar->codec_type == Type && !IsAttachedPicture(f.Ctx->streams[i])) return true;
+    if (HasOwnStream(f.Ctx.get(), Type)) return true;
   return false;
 }
 
@@ -401,10 +400,7 @@ void TConvertJob::NewAudioStream(TOutputFile& File, int FileIndex) {
     if (codec && codec->ch_layouts) FitChannelLayout(codec, enc);
     enc->time_base = AVRational{1, enc->sample_rate > 0 ? enc->sample_rate : 1};
     FitDvAudio(oc->oformat, enc);
-    // The library's older count and mask fields override the layout when they disagree with it.
-    av_opt_set_int(enc, "ac", enc->ch_layout.nb_channels, 0);
-    av_opt_set_int(enc, "channel_layout",
-                   enc->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? static_cast<int64_t>(enc->ch_layout.u.mask) : 0, 0);
+    KeepOlderChannelFields(enc);
   } else {
     av_channel_layout_default(&enc->ch_layout, c._AudioChannels);
     enc->sample_rate = c._AudioSampleRate;

@@ -364,12 +364,9 @@ void TConvertJob::OpenEncoders() {
     // Sound alone starts at once, and keeps all of itself (an MP3's header
     // tells players to skip the delay).
     const AVFormatContext* oc = FOutputFiles[static_cast<size_t>(ost.FileIndex)].Ctx.get();
-    bool besidePicture = false;
-    for (unsigned i = 0; i < oc->nb_streams; ++i)
-      besidePicture = besidePicture || (oc->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
-                                        !(oc->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC));
-    if (enc->codec_type == AVMEDIA_TYPE_AUDIO && besidePicture &&
-        ((oc->oformat->flags & AVFMT_NOTIMESTAMPS) || strcmp(oc->oformat->name, "avi") == 0)) {
+    if (enc->codec_type == AVMEDIA_TYPE_AUDIO &&
+        ((oc->oformat->flags & AVFMT_NOTIMESTAMPS) || strcmp(oc->oformat->name, "avi") == 0) &&
+        HasOwnStream(oc, AVMEDIA_TYPE_VIDEO)) {
       ost.PrimingLeft = enc->initial_padding;
       ost.LateSoundPadded = false;
     }
