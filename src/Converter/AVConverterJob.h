@@ -317,6 +317,7 @@ class TConvertJob {
   std::vector<std::string> FClaimedOutputs;  // output paths this job holds
   std::vector<uint8_t> FSubtitleBuffer;
   ff::PacketPtr FPacket;
+  ff::FramePtr FDecoded;  // worker: what a decoder gives, reused from packet to packet
   std::atomic<bool> FInSetup{true};  // written by the worker, read by interrupt callbacks
   bool FVideoTransposed = false;     // the working picture size is the source's turned a quarter
   std::string FInputError;  // a capture input failed: the job fails after its trailer

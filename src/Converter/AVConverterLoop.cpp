@@ -395,18 +395,19 @@ int TConvertJob::ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Pac
   }
   // The end marker is taken even when the call reports a picture decoded before it as damaged.
   if (ret < 0 && ret != AVERROR_EOF && ret != AVERROR(EAGAIN) && Packet) return -1;
-  ff::FramePtr frame = ff::MakeFrame();
-  int failed = 0;
+  if (!FDecoded && !(FDecoded = ff::MakeFrame())) throw Exception("no memory");
+  AVFrame* frame = FDecoded.get();
+  int failed = 0;  // damaged pictures met
   for (;;) {
     {
       std::lock_guard<std::mutex> g(CodecLock());
-      ret = avcodec_receive_frame(dec, frame.get());
+      ret = avcodec_receive_frame(dec, frame);
     }
     if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF) break;
     if (ret < 0) {
       // A damaged picture (a file cut off mid-packet) fails alone: while draining,
       // the pictures held behind it, and the encoders' own, are still to come.
-      if (Packet || ++failed > kMaxDrainErrors) break;
+      if (++failed > kMaxDrainErrors || Packet) break;
       continue;
     }
     const int64_t best = frame->best_effort_timestamp;
@@ -414,9 +415,9 @@ int TConvertJob::ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Pac
     if (type == AVMEDIA_TYPE_AUDIO) {
       if (frame->sample_rate > 0)
         Ist.NextPts = Ist.Pts + static_cast<int64_t>(AV_TIME_BASE) * frame->nb_samples / frame->sample_rate;
-      if (TrimAudio(Ist, Index, frame.get())) {
-        ApplyVolume(frame.get());
-        HandleFrame(Ist, Index, frame.get());
+      if (TrimAudio(Ist, Index, frame)) {
+        ApplyVolume(frame);
+        HandleFrame(Ist, Index, frame);
       }
     } else if (type == AVMEDIA_TYPE_VIDEO) {
       Ist.Quality = frame->quality;
@@ -431,16 +432,16 @@ int TConvertJob::ProcessPacket(TInputStream& Ist, int Index, const AVPacket* Pac
         const int64_t shift = av_rescale_q(FGraphShift, AV_TIME_BASE_Q, tb);
         const bool own = best != AV_NOPTS_VALUE && Ist.Pts == decoded;  // not moved to the start
         frame->pts = own ? best + shift : av_rescale_q(Ist.Pts + FGraphShift, AV_TIME_BASE_Q, tb);
-        HandleVideoFrame(Ist, Index, frame.get());
+        HandleVideoFrame(Ist, Index, frame);
       }
     }
-    av_frame_unref(frame.get());
+    av_frame_unref(frame);
   }
   if (!Packet) {
     if (type == AVMEDIA_TYPE_VIDEO) HandleVideoFrame(Ist, Index, nullptr);
     DrainEncoders(Index);
   }
-  return ret < 0 && ret != AVERROR(EAGAIN) && ret != AVERROR_EOF ? -1 : 0;
+  return failed > 0 ? -1 : 0;
 }
 
 void TConvertJob::DrainEncoders(int Index) {
