@@ -87,6 +87,5 @@ void AddQuietSource(const QObject* Source) { TIdleRules::Instance().QuietSources
 void DropQuietSource(const QObject* Source) {
   TIdleRules* rules = TIdleRules::Existing();
   if (!rules) return;
-  std::vector<const QObject*>& sources = rules->QuietSources;
-  sources.erase(std::remove(sources.begin(), sources.end(), Source), sources.end());
+  std::erase(rules->QuietSources, Source);
 }
