@@ -292,6 +292,7 @@ int TFormNewConversion::CurrentPage() const { return FPages->currentIndex(); }
 // ---- source, target, profile ----
 
 void TFormNewConversion::SetSourceFile(const QString& FileName) {
+  if (FBatch) LeaveBatch();  // one file chosen after several: the single-file wizard again
   // The same name again is a change as well (the preview reopens it).
   if (edtSource->text() == FileName) edtSourceChange();
   else edtSource->setText(FileName);

@@ -74,6 +74,9 @@ class TFormNewConversion : public QDialog {
   // and derives one target per file (see BatchTargets). One file named by
   // itself stays the single-file wizard.
   void SetSourceFiles(const std::vector<std::string>& Paths);
+  // Back to one file: the list, the skipped count and the batch's target
+  // folder go; the target field is the user's again.
+  void LeaveBatch();
   bool IsBatch() const { return FBatch; }
   const std::vector<TBatchSource>& BatchSources() const { return FBatchSources; }
   const std::vector<std::string>& BatchTargetFiles() const { return FBatchTargets; }

@@ -106,6 +106,28 @@ void TFormNewConversion::SetSourceFiles(const std::vector<std::string>& Paths) {
   lvSourcesChange();
 }
 
+void TFormNewConversion::LeaveBatch() {
+  FBatch = false;
+  FBatchSources.clear();
+  FBatchTargets.clear();
+  FBatchFolder.clear();
+  FSkipped = 0;
+  {
+    const QSignalBlocker quiet(lvSources);
+    lvSources->clear();
+  }
+  lvSources->parentWidget()->hide();
+  lblSkipped->clear();
+  {
+    const QSignalBlocker quiet(edtSource);
+    edtSource->clear();
+  }
+  edtTarget->setPlaceholderText(QString());
+  edtTarget->setEnabled(true);
+  btnBrowseTarget->setEnabled(true);
+  UpdateControls();
+}
+
 void TFormNewConversion::UpdateBatchTargets() {
   TAVProfile* profile = Profile();
   FBatchTargets = profile ? BatchTargets(FBatchSources, profile->Extension(), FBatchFolder) : std::vector<std::string>();

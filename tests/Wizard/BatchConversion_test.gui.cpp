@@ -25,6 +25,8 @@
 #include "CommonGUI/TaskListModel.gui.h"
 #include "Components/VirtualTreeEdit.gui.h"
 #include "Converter/AVProfile.h"
+#include "Converter/AVProfileCatalogue.h"
+#include "Wizard/CFilters.h"
 #include "Wizard/FNewConversion.gui.h"
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
@@ -62,11 +64,15 @@ void Drop(TFormMain& Form, const std::vector<std::string>& Paths) {
   ASSERT_TRUE(drop.isAccepted());
 }
 
+void ChooseDivX(TFormNewConversion& W) {
+  W.cbCategories->setCurrentIndex(W.cbCategories->findText("AVI"));
+  W.cbProfiles->setCurrentIndex(W.cbProfiles->findText("DivX影片(*.avi)"));
+}
+
 // Chooses the DivX profile, optionally the category below the root in the
 // picker, and finishes.
 void FinishWithDivX(TFormNewConversion& W, bool ChooseCategory) {
-  W.cbCategories->setCurrentIndex(W.cbCategories->findText("AVI"));
-  W.cbProfiles->setCurrentIndex(W.cbProfiles->findText("DivX影片(*.avi)"));
+  ChooseDivX(W);
   if (ChooseCategory) {
     W.FCategoryEdit->DropDown();
     W.FCategoryEdit->PopupTree()->Tree()->expandAll();
@@ -185,6 +191,55 @@ TEST_F(BatchConversion, ARestartWhileSomeWaitRestoresThemStopped) {
   gui::WaitIdle();
   EXPECT_EQ(Count(stError), 3);
   EXPECT_EQ(Rows().index(2, 0).data().toString(), "c.avi");
+}
+
+// The wizard alone: the filter chain reaches every file's record, and one file
+// chosen with "..." after a batch is converted alone, not the old batch.
+TEST(BatchWizard, FiltersReachEveryFileAndOneFileChosenAfterwardsLeavesTheBatch) {
+  gui::FreshDataFolder();
+  harness::ErrorRecorder errors;
+  TAVConfiguration config;
+  TAVProfileList catalogue;
+  BuildProfileCatalogue(catalogue);
+  const std::string profiles = fixtures::TempDir("batch_wizard") + "/Profiles.ini";
+  const std::string first = TinyClip();
+  const std::string second = fixtures::Media("batch_gui_tiny2.avi",
+                                             "-f lavfi -i testsrc2=size=160x120:rate=25:duration=1 -c:v mpeg4");
+
+  TFormNewConversion batch(catalogue, nullptr, config, profiles);
+  batch.show();
+  batch.SetSourceFiles({first, second});
+  ChooseDivX(batch);
+  batch.UpdateControls();
+  QTest::mouseClick(batch.btnNext, Qt::LeftButton);
+  ASSERT_EQ(batch.CurrentPage(), 1);
+  auto flip = std::make_unique<TVideoStdFilter>();
+  flip->SetVerticalFilp(true);
+  batch.AddFilter(std::move(flip));
+  const std::string chain = batch.BuildFilterText();
+  ASSERT_FALSE(chain.empty());
+  QTest::mouseClick(batch.btnFinish, Qt::LeftButton);
+  const TNewConversions made = batch.GetNewConversions();
+  ASSERT_EQ(made.Settings.size(), 2u);
+  for (const auto& s : made.Settings) EXPECT_EQ(s->ConvertOptions().FilterOptions().VideoFilters(), chain) << s->SourceFile;
+
+  TFormNewConversion again(catalogue, nullptr, config, profiles);
+  again.show();
+  again.SetSourceFiles({first, second});
+  ASSERT_TRUE(again.IsBatch());
+  ChooseDivX(again);
+  ASSERT_TRUE(again.AcceptBrowsedSource(QString::fromStdString(second)));
+  EXPECT_FALSE(again.IsBatch());
+  EXPECT_FALSE(again.lvSources->isVisible());
+  again.UpdateControls();
+  QTest::mouseClick(again.btnFinish, Qt::LeftButton);
+  ASSERT_EQ(again.result(), QDialog::Accepted);
+  const TNewConversions one = again.GetNewConversions();
+  EXPECT_FALSE(one.Batch);
+  ASSERT_EQ(one.Settings.size(), 1u);
+  EXPECT_EQ(one.Settings[0]->SourceFile, second);
+  EXPECT_EQ(fs::path(one.Settings[0]->TargetFile).filename(), "batch_gui_tiny2 (1).avi");
+  EXPECT_TRUE(errors.Messages().empty());
 }
 
 }  // namespace
