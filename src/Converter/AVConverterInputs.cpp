@@ -124,7 +124,8 @@ void TConvertJob::OpenInput(int Index) {
   ic->flags |= AVFMT_FLAG_NONBLOCK;
 
   // Caller-owned byte streams are read through their own I/O context, and so
-  // are FIFOs and devices, whose reads must not outlast a stop request.
+  // are FIFOs, devices and inherited pipes, whose reads must not outlast a
+  // stop request.
   if (IsStreamName(name)) {
     file.CustomIO = OpenStreamIO(name, false);
     if (!file.CustomIO) FailOpen(name, AVERROR(ENOENT));

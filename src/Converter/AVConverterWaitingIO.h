@@ -3,7 +3,8 @@
 // FIFO whose writer is slow or absent, a terminal, a socket. The library's
 // own file reader blocks in the system call, where no stop request reaches
 // it; this one waits in slices and asks the job's interrupt callback between
-// them. Worker thread of the job that opened it.
+// them. FFmpeg's pipe protocol ("pipe:0") blocks the same way, so inherited
+// descriptors are read through it too. Worker thread of the job that opened it.
 #include <memory>
 #include <string>
 
@@ -11,7 +12,8 @@
 
 class TWaitingReader {
  public:
-  // Opens Name without blocking; null when it can't be opened (errno tells why).
+  // Opens Name without blocking (a "pipe:" name: a duplicate of its
+  // descriptor); null when it can't be opened (errno tells why).
   static std::unique_ptr<TWaitingReader> Open(const std::string& Name, const AVIOInterruptCB& Interrupt);
   ~TWaitingReader();
   TWaitingReader(const TWaitingReader&) = delete;
@@ -29,5 +31,6 @@ class TWaitingReader {
 };
 
 // True for a local file that reading may wait on: a FIFO, a character
-// device or a socket (regular files and other names are read by the library).
+// device or a socket, and for a "pipe:" name (regular files and other names
+// are read by the library).
 bool IsWaitingFile(const std::string& Name);

@@ -268,6 +268,9 @@ TEST(Cli, FiltersInTheSystemsSyntax) {
 
 namespace {
 
+constexpr std::chrono::milliseconds kPipeSettle{500};  // long enough for the CLI to reach its input
+constexpr std::chrono::seconds kStopLimit{10};           // far beyond the second a stop may take
+
 // Exit status: 0 when the job ran to its end (notices are warnings), 1 when it
 // failed or was stopped; a failed job leaves no empty or header-less file.
 TEST(CliExitStatus, NoticesAreWarningsOfAJobThatRanToItsEnd) {
@@ -338,26 +341,48 @@ TEST(CliExitStatus, AReaderThatGoesAwayDoesNotEndTheConversion) {
   EXPECT_EQ(fixtures::CountFrames(target, "video"), 50);
 }
 
+// A named FIFO and an inherited pipe ("pipe:0") whose writer never writes.
 TEST(CliExitStatus, InterruptDuringSetupLeavesNoFile) {
   const std::string dir = fixtures::TempDir("cli_setup_interrupt");
-  fixtures::SilentFifo input(dir + "/slow.avi");
-  const std::string target = dir + "/out.avi";
-  const pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    freopen("/dev/null", "w", stdout);
-    freopen("/dev/null", "w", stderr);
-    execl(QB_CLI, QB_CLI, input.Path().c_str(), target.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
+  fixtures::SilentFifo fifo(dir + "/slow.avi");
+  int silent[2];
+  ASSERT_EQ(pipe(silent), 0);
+  for (const std::string& input : {fifo.Path(), std::string("pipe:0")}) {
+    const std::string target = dir + "/out.avi";
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      dup2(silent[0], STDIN_FILENO);
+      close(silent[1]);  // only the test holds the writing end
+      freopen("/dev/null", "w", stdout);
+      freopen("/dev/null", "w", stderr);
+      execl(QB_CLI, QB_CLI, input.c_str(), target.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    int status = 0;
+    if (input == fifo.Path()) {
+      const bool reading = fifo.WaitForReader([&] { return waitpid(pid, &status, WNOHANG) == 0; });
+      ASSERT_TRUE(reading) << "the CLI ended before it opened its input";
+    } else {
+      std::this_thread::sleep_for(kPipeSettle);  // nothing to watch: the pipe has no open to wait for
+    }
+    kill(pid, SIGINT);
+    // No data ever comes: only the interrupt ends the run. Should it not, the
+    // pipe's end frees the CLI so that the test fails instead of hanging.
+    const auto deadline = std::chrono::steady_clock::now() + kStopLimit;
+    while (waitpid(pid, &status, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(kPipeSettle / 10);
+    if (kill(pid, 0) == 0 && waitpid(pid, &status, WNOHANG) == 0) {
+      close(silent[1]);
+      waitpid(pid, &status, 0);
+      FAIL() << input << ": the interrupt did not end the setup";
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << input << ": signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 1) << input;
+    EXPECT_FALSE(std::filesystem::exists(target)) << input;
   }
-  int status = 0;
-  const bool reading = input.WaitForReader([&] { return waitpid(pid, &status, WNOHANG) == 0; });
-  ASSERT_TRUE(reading) << "the CLI ended before it opened its input";
-  kill(pid, SIGINT);
-  waitpid(pid, &status, 0);  // no data ever comes: only the interrupt ends the run
-  ASSERT_TRUE(WIFEXITED(status)) << "signal " << WTERMSIG(status);
-  EXPECT_EQ(WEXITSTATUS(status), 1);
-  EXPECT_FALSE(std::filesystem::exists(target));
+  close(silent[0]);
+  close(silent[1]);
 }
 
 }  // namespace
