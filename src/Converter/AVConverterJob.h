@@ -159,7 +159,7 @@ struct TOutputFile {
   bool Created = false;              // the job opened the file on disk for writing
   bool HeaderWritten = false;
   bool TrailerWritten = false;
-  int64_t Packets = 0;               // packets the muxer accepted
+  int64_t Packets = 0;               // packets with media the muxer accepted
 };
 
 // Frees the output paths a job claimed (any thread).

@@ -118,12 +118,14 @@ void TConvertJob::CopyPacket(TOutputStream& Ost, TInputStream& Ist, const AVPack
 
 void TConvertJob::MuxPacket(TOutputStream& Ost, AVPacket* Packet) {
   TOutputFile& file = FOutputFiles[static_cast<size_t>(Ost.FileIndex)];
-  const int ret = av_interleaved_write_frame(file.Ctx.get(), Packet);
+  // An empty packet carries only side data (FLAC's closing stream header), no media.
+  const bool media = Packet->size > 0;
+  const int ret = av_interleaved_write_frame(file.Ctx.get(), Packet);  // takes the packet's data
   if (ret < 0) {
     LogWriteError(file.FileName, ret);
     throw Exception("av_interleaved_write_frame() ");
   }
-  ++file.Packets;
+  if (media) ++file.Packets;
 }
 
 void TConvertJob::WritePacket(TOutputStream& Ost, AVPacket* Packet) {
