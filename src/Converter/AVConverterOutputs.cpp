@@ -399,7 +399,7 @@ void TConvertJob::NewAudioStream(TOutputFile& File, int FileIndex) {
     }
     if (codec && codec->ch_layouts) FitChannelLayout(codec, enc);
     enc->time_base = AVRational{1, enc->sample_rate > 0 ? enc->sample_rate : 1};
-    FitDvAudio(oc->oformat, enc);
+    FitDvAudio(oc->oformat, enc, FConverter._FrameHeight);
     KeepOlderChannelFields(enc);
   } else {
     av_channel_layout_default(&enc->ch_layout, c._AudioChannels);

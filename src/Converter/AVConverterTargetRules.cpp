@@ -28,6 +28,7 @@ constexpr std::array<AVPixelFormat, 3> kDvPixelFormats{AV_PIX_FMT_YUV420P, AV_PI
 constexpr int kDvChannels = 2;
 constexpr int kDvDefaultRate = 48000;
 constexpr std::array<int, 3> kDvRates{48000, 44100, 32000};
+constexpr int kDv525LineHeight = 480;  // the 525/60 systems, whose muxer takes 48 kHz only
 
 bool IsAnimatedPictureMuxer(const AVOutputFormat* Format) {
   if (!Format) return false;
@@ -81,14 +82,15 @@ void FitDvVideo(AVCodecContext* Enc, AVPixelFormat Requested) {
   Enc->framerate = av_inv_q(system->time_base);
 }
 
-void FitDvAudio(const AVOutputFormat* Format, AVCodecContext* Enc) {
+void FitDvAudio(const AVOutputFormat* Format, AVCodecContext* Enc, int FrameHeight) {
   if (!Format || std::strcmp(Format->name, "dv") != 0) return;
   if (Enc->ch_layout.nb_channels != kDvChannels) {
     av_channel_layout_uninit(&Enc->ch_layout);
     av_channel_layout_default(&Enc->ch_layout, kDvChannels);
   }
-  for (int rate : kDvRates)
-    if (Enc->sample_rate == rate) return;
+  if (FrameHeight != kDv525LineHeight)
+    for (int rate : kDvRates)
+      if (Enc->sample_rate == rate) return;
   Enc->sample_rate = kDvDefaultRate;
   Enc->time_base = AVRational{1, kDvDefaultRate};
 }

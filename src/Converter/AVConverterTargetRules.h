@@ -5,7 +5,8 @@
 //   picture types whose own muxer writes one animated file (GIF);
 // - JPEG pictures are full-range YUV, as the encoder requires by default;
 // - DV video has the pixel format and frame rate of a DV system of its size;
-//   DV audio is 16-bit stereo at 48, 44.1 or 32 kHz.
+//   DV audio is 16-bit stereo at 48, 44.1 or 32 kHz (48 kHz only with
+//   the 480-line systems).
 #include <string>
 
 extern "C" {
@@ -32,8 +33,9 @@ AVPixelFormat RequiredPixelFormat(const AVCodec* Codec, AVPixelFormat Wanted, in
 // format, else the first system of that size.
 void FitDvVideo(AVCodecContext* Enc, AVPixelFormat Requested);
 
-// Adjusts channels and sample rate of an audio stream of a DV container.
-void FitDvAudio(const AVOutputFormat* Format, AVCodecContext* Enc);
+// Adjusts channels and sample rate of an audio stream of a DV container
+// whose pictures are FrameHeight lines high.
+void FitDvAudio(const AVOutputFormat* Format, AVCodecContext* Enc, int FrameHeight);
 
 // Settings an image-sequence picture encoder needs (each GIF picture a whole
 // file of its own, not a frame of an animation).

@@ -104,35 +104,44 @@ TEST(TargetProfiles, ImageSequencesAreNumberedPicturesOfEveryOfferedType) {
   }
 }
 
-TEST(TargetProfiles, DvFromALowRateMonoSourceIsComplete) {
-  const std::string src = fixtures::Media("dv_src_22k_mono.mkv",
+TEST(TargetProfiles, DvFromAnySoundIsComplete) {
+  const std::string low = fixtures::Media("dv_src_22k_mono.mkv",
                                           "-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 "
                                           "-f lavfi -i sine=duration=2:sample_rate=22050 -ac 1 -c:v mpeg4 -c:a pcm_s16le");
+  const std::string cd = fixtures::Media("dv_src_44k_stereo.mkv",
+                                         "-f lavfi -i testsrc2=size=320x240:rate=25:duration=2 "
+                                         "-f lavfi -i sine=duration=2:sample_rate=44100 -ac 2 -c:v mpeg4 -c:a pcm_s16le");
   struct TCase {
     const char* Name;
     std::unique_ptr<TAVTargetProfile> Profile;
     TAVTarget Target;
     const char* Video;  // ffprobe's fields of the picture
+    const char* CdRate;  // the sample rate made of 44.1 kHz (the 480-line systems take 48 kHz only)
   };
   TCase cases[] = {
-      {"dv_pal", std::make_unique<TAVDvProfile>(), pal, "width=720\nheight=576\npix_fmt=yuv420p\nr_frame_rate=25/1\n"},
+      {"dv_pal", std::make_unique<TAVDvProfile>(), pal, "width=720\nheight=576\npix_fmt=yuv420p\nr_frame_rate=25/1\n",
+       "48000"},
       {"dv_ntsc", std::make_unique<TAVDvProfile>(), ntsc,
-       "width=720\nheight=480\npix_fmt=yuv411p\nr_frame_rate=30000/1001\n"},
-      {"dv50_pal", std::make_unique<TAVDv50Profile>(), pal, "width=720\nheight=576\npix_fmt=yuv422p\nr_frame_rate=25/1\n"},
+       "width=720\nheight=480\npix_fmt=yuv411p\nr_frame_rate=30000/1001\n", "48000"},
+      {"dv50_pal", std::make_unique<TAVDv50Profile>(), pal, "width=720\nheight=576\npix_fmt=yuv422p\nr_frame_rate=25/1\n",
+       "44100"},
       {"dv50_ntsc", std::make_unique<TAVDv50Profile>(), ntsc,
-       "width=720\nheight=480\npix_fmt=yuv422p\nr_frame_rate=30000/1001\n"},
+       "width=720\nheight=480\npix_fmt=yuv422p\nr_frame_rate=30000/1001\n", "48000"},
   };
   for (TCase& c : cases) {
     c.Profile->Target = c.Target;
-    const std::string out = fixtures::TempDir(c.Name) + "/out.dv";
-    ASSERT_TRUE(ConvertWith(*c.Profile, src, out)) << c.Name;
-    EXPECT_EQ(fixtures::Probe(out, "stream=width,height,pix_fmt,r_frame_rate", "-select_streams v"), c.Video) << c.Name;
-    EXPECT_EQ(fixtures::Probe(out, "stream=codec_name,sample_rate,channels", "-select_streams a:0"),
-              "codec_name=pcm_s16le\nsample_rate=48000\nchannels=2\n")
-        << c.Name;
-    EXPECT_NEAR(fixtures::ProbeFile(out).Duration(), 2.0, 0.1) << c.Name;
-    // Every frame decodes.
-    EXPECT_EQ(fixtures::RunCommand("ffmpeg -v error -i " + fixtures::ShellQuote(out) + " -f null - 2>&1"), "") << c.Name;
+    for (const std::string& src : {low, cd}) {
+      const std::string out = fixtures::TempDir(c.Name) + "/out.dv";
+      ASSERT_TRUE(ConvertWith(*c.Profile, src, out)) << c.Name << " " << src;
+      EXPECT_EQ(fixtures::Probe(out, "stream=width,height,pix_fmt,r_frame_rate", "-select_streams v"), c.Video) << c.Name;
+      const std::string rate = src == low ? "48000" : c.CdRate;
+      EXPECT_EQ(fixtures::Probe(out, "stream=codec_name,sample_rate,channels", "-select_streams a:0"),
+                "codec_name=pcm_s16le\nsample_rate=" + rate + "\nchannels=2\n")
+          << c.Name << " " << src;
+      EXPECT_NEAR(fixtures::ProbeFile(out).Duration(), 2.0, 0.1) << c.Name;
+      // Every frame decodes.
+      EXPECT_EQ(fixtures::RunCommand("ffmpeg -v error -i " + fixtures::ShellQuote(out) + " -f null - 2>&1"), "") << c.Name;
+    }
   }
 }
 
