@@ -129,6 +129,11 @@ class TConvertingNode : public TNodeObject {
   bool AnyRunning() const;
   // True when some task of this category is running or waits to run.
   bool AnyRunningOrWaiting() const;
+  // A conversion completed with a shutdown asked for while others still ran
+  // or waited: whichever of them ends last powers off, also by a failed start.
+  // Main thread.
+  void SetPowerOffDeferred(bool Value) { FPowerOffDeferred = Value; }
+  bool PowerOffDeferred() const { return FPowerOffDeferred; }
 
  private:
   // Appends a task for ASettings to the list (and the shown rows).
@@ -137,6 +142,7 @@ class TConvertingNode : public TNodeObject {
 
   bool FLoaded = false;
   bool FStartScheduled = false;
+  bool FPowerOffDeferred = false;
   // Lets a scheduled StartWaiting find out that the node is gone.
   std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };

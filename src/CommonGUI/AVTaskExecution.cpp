@@ -35,6 +35,9 @@ void TConvertingTask::Stop() {
   TAVTask::Stop();  // repaints the row
   FConverter->Stop();
   if (wasConverting) FreeBatchPlace();
+  // The user ended the last of them: no shutdown is owed any more.
+  if (auto* node = dynamic_cast<TConvertingNode*>(FCategory); node && !node->AnyRunningOrWaiting())
+    node->SetPowerOffDeferred(false);
   if (FSettings->IsCaptured) ConverterComplete();
 }
 
@@ -100,11 +103,16 @@ void TAVTask::ConverterSetupFailed() {
   DrainPendingLog();
   AddLogLine(FConverter->ErrorMessage());
   ShowLog();
-  // No longer running, it holds back no shutdown; the computer is shut down
-  // only when a conversion completes, never right after a failed start.
+  // No longer running, it holds back no shutdown. A failed start powers off
+  // only as the last to end after a completed conversion, never by itself.
   ChangeStatus(stError);
   if (TaskModel().TaskEnded) TaskModel().TaskEnded(*this, true);
   FreeBatchPlace();
+  auto* node = dynamic_cast<TConvertingNode*>(FCategory);
+  if (!node || node->AnyRunningOrWaiting()) return;
+  const bool powerOff = node->PowerOffDeferred() && TaskModel().ShutdownWhenDone();
+  node->SetPowerOffDeferred(false);
+  if (powerOff && TaskModel().PowerOff) TaskModel().PowerOff();
 }
 
 void TAVTask::FreeBatchPlace() {
@@ -139,7 +147,9 @@ void TAVTask::ConverterComplete() {
   // A finished task frees its place: the next waiting tasks start, and the
   // computer stays on while any are left.
   if (node) node->StartWaiting();
-  const bool powerOff = TaskModel().ShutdownWhenDone() && node && !node->AnyRunningOrWaiting();
+  const bool others = node && node->AnyRunningOrWaiting();
+  const bool powerOff = TaskModel().ShutdownWhenDone() && node && !others;
+  if (node) node->SetPowerOffDeferred(others && TaskModel().ShutdownWhenDone());
   self.reset();  // the task is destroyed unless it moved to its category; `this` may be gone now
   if (powerOff && TaskModel().PowerOff) TaskModel().PowerOff();
 }

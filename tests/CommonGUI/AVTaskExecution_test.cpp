@@ -286,6 +286,24 @@ TEST_F(TaskExecution, SetupFailuresStopTheTaskAndNeverCostTheSource) {
   EXPECT_TRUE(Converting.Tasks().empty());
 }
 
+// A batch taking turns (one at a time) whose last task fails at its start:
+// the shutdown owed since the real conversion ended still comes, once. A
+// failed start alone never powers off.
+TEST_F(TaskExecution, ABatchEndingInAFailedStartStillPowersOff) {
+  Shutdown = true;
+  ShowConverting();
+  std::vector<std::unique_ptr<TConversionSettings>> batch;
+  batch.push_back(Settings("turn1.avi"));
+  batch.push_back(Settings("turn2.avi", Dir + "/missing.avi"));
+  Converting.NewBatch(std::move(batch));
+  ASSERT_TRUE(WaitFor([&] { return !Converting.AnyRunningOrWaiting() && RunningConverterThreads() == 0; }));
+  EXPECT_EQ(PowerOffs, 1);
+
+  Converting.NewConversion(Settings("alone.avi", Dir + "/missing.avi"));
+  ASSERT_TRUE(WaitFor([&] { return !Converting.AnyRunningOrWaiting() && RunningConverterThreads() == 0; }));
+  EXPECT_EQ(PowerOffs, 1);
+}
+
 TEST_F(TaskExecution, TwentyAtOnce) {
   ShowConverting();
   const std::string src = fixtures::Media("short1s.avi", "-f lavfi -i testsrc2=size=160x120:rate=25:duration=1 -c:v mpeg4");
