@@ -5,7 +5,7 @@
 
 namespace {
 constexpr double kKibi = 1024.0;
-constexpr double kLargestSize = 9.0e18;  // below INT64_MAX
+constexpr double kLargestSize = 1099511627776.0;  // 1 TiB: beyond any file a size is asked for
 constexpr int64_t kHundred = 100;
 constexpr int kDecimalBase = 10;
 }  // namespace
@@ -41,7 +41,8 @@ std::optional<int64_t> ParseSizeText(const std::string& Text) {
 
 std::string MegabytesText(int64_t Bytes) {
   // Two decimals with a point, whatever the locale.
-  const int64_t hundredths = (Bytes * kHundred + kBytesPerMegabyte - 1) / kBytesPerMegabyte;
+  const int64_t hundredths =
+      Bytes / kBytesPerMegabyte * kHundred + ((Bytes % kBytesPerMegabyte) * kHundred + kBytesPerMegabyte - 1) / kBytesPerMegabyte;
   const int64_t cents = hundredths % kHundred;
   return std::to_string(hundredths / kHundred) + (cents < kDecimalBase ? ".0" : ".") + std::to_string(cents) + " MB";
 }

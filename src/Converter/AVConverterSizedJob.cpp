@@ -2,10 +2,12 @@
 // corrective pass, and the statistics files in a folder of the job's own.
 #include <stdlib.h>
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
 extern "C" {
+#include <libavformat/avio.h>
 #include <libavutil/log.h>
 }
 
@@ -13,6 +15,7 @@ extern "C" {
 #include "Common/Errors.h"
 #include "Common/MainThreadDispatcher.h"
 #include "Converter/AVConverter.h"
+#include "Converter/AVConverterIO.h"
 #include "Converter/AVConverterJob.h"
 
 namespace {
@@ -50,6 +53,16 @@ int64_t SizeOf(const std::string& File) {
   return ec ? -1 : static_cast<int64_t>(size);
 }
 
+// Whether File is a file on disk whose size the passes can check: not a
+// pipe, a stream, a FIFO or a device, nor another protocol's address.
+bool MeasurableTarget(const std::string& File) {
+  if (IsStreamName(File)) return false;
+  const char* protocol = avio_find_protocol_name(File.c_str());
+  if (!protocol || std::strcmp(protocol, "file") != 0) return false;
+  std::error_code ec;
+  return !std::filesystem::exists(File, ec) || std::filesystem::is_regular_file(File, ec);
+}
+
 double PercentOver(int64_t Actual, int64_t Target) {
   return static_cast<double>(Actual - Target) * kPercentOf / static_cast<double>(Target);
 }
@@ -67,6 +80,12 @@ bool TAVConverter::SecondPassFits(const TSizeFit& Fit) {
 }
 
 TAVConverter::TPassOutcome TAVConverter::RunSizedJob() {
+  // Two passes overwrite the target, and only a file can be measured after them.
+  if (FOutputFiles.Count() == 0 || !MeasurableTarget(FOutputFiles[0])) {
+    FErrorMsg = "A target size needs a target file whose size can be measured";
+    MainThread().RunAndWait([this] { DoError(); });
+    return TPassOutcome::SetupFailed;
+  }
   const TPassFolder folder;
   if (folder.Path().empty()) {
     FErrorMsg = "Could not create a folder for the statistics files of the passes";
@@ -101,7 +120,7 @@ TAVConverter::TPassOutcome TAVConverter::RunSizedJob() {
 
   const std::string& output = FOutputFiles[0];
   int64_t size = SizeOf(output);
-  if (size < 0 || size <= target) return TPassOutcome::Done;
+  if (size <= target) return TPassOutcome::Done;
   // Too large: the last pass again, with the rate the sound and the
   // container leave, scaled by the overshoot and a further margin.
   const bool video = fit.Plan->VideoRate > 0;
@@ -121,6 +140,9 @@ TAVConverter::TPassOutcome TAVConverter::RunSizedJob() {
   if (size <= target) return TPassOutcome::Done;
   FErrorMsg = Format("The output is %lld bytes (%.1f %%) larger than the target size of %lld bytes",
                      static_cast<long long>(size - target), PercentOver(size, target), static_cast<long long>(target));
+  // A file over the size is no result: left at the target name it would pass for one.
+  std::error_code ec;
+  std::filesystem::remove(output, ec);
   MainThread().RunAndWait([this] { DoError(); });
   return TPassOutcome::Failed;
 }

@@ -164,7 +164,7 @@ TSizePlan PlanTargetSize(const TSizeRequest& R) {
       rate = std::max(lowest, EncoderRate(R.AudioEncoder, std::min(rate, share)));
     }
   }
-  plan.VideoRate = available - Sum(plan.AudioRates);
+  plan.VideoRate = std::min(available - Sum(plan.AudioRates), kLargestVideoRate);
   if (plan.VideoRate < floor) {
     int64_t lowestAudio = 0;
     for (int64_t rate : R.AudioRates) lowestAudio += std::min(rate, kAudioFloor);

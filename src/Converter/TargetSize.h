@@ -6,8 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "Common/SizeText.h"
 #include <vector>
+
+#include "Common/SizeText.h"
 
 // What the plan needs to know of a job, once its inputs and outputs are set up.
 struct TSizeRequest {
@@ -21,6 +22,11 @@ struct TSizeRequest {
   std::string AudioEncoder;         // encoder name of the audio streams
   std::string Format;               // the output container's short name
 };
+
+// A size larger than the picture could ever need gives it no more than this
+// (bits/s; encoders take rates in kbit/s as 32-bit numbers): the file stays
+// below the size without filling it.
+constexpr int64_t kLargestVideoRate = 400000000;
 
 struct TSizePlan {
   int64_t VideoRate = 0;               // bits/s (0 without video)

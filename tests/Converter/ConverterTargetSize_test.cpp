@@ -2,8 +2,10 @@
 // encodes of content that is hard to compress (sizes measured on disk), the
 // corrective pass, and two such jobs at once (also under ThreadSanitizer).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 
 #include "Converter/AVProfileCatalogue.h"
@@ -94,9 +96,13 @@ TEST(TargetSizePlan, SizesAsPeopleWriteThem) {
   EXPECT_EQ(ParseSizeText("700K"), 700 * kKiB);
   EXPECT_EQ(ParseSizeText("4.3G"), static_cast<int64_t>(4.3 * 1024 * kBytesPerMegabyte));
   EXPECT_EQ(ParseSizeText("123456"), 123456);
-  for (const char* bad : {"", "0", "-5M", "5MB", "1.5", "M", "2,5M", "1.2.3M"}) EXPECT_FALSE(ParseSizeText(bad)) << bad;
+  for (const char* bad : {"", "0", "-5M", "5MB", "1.5", "M", "2,5M", "1.2.3M", "1025G", "8000000000G"})
+    EXPECT_FALSE(ParseSizeText(bad)) << bad;
   EXPECT_EQ(MegabytesText(5 * kBytesPerMegabyte), "5.00 MB");
   EXPECT_EQ(MegabytesText(kBytesPerMegabyte + 1), "1.01 MB");  // rounded up: never less than needed
+  EXPECT_EQ(MegabytesText(INT64_MAX), "8796093022208.00 MB");
+  // The largest size on a minute: the picture gets what encoders can take.
+  EXPECT_EQ(PlanTargetSize(Hd60(*ParseSizeText("1024G"))).VideoRate, kLargestVideoRate);
 }
 
 class ConverterTargetSize : public ::testing::Test {
@@ -191,6 +197,35 @@ TEST_F(ConverterTargetSize, AnOvershootGetsACorrectivePass) {
   EXPECT_EQ(C.PassNumber(), 3);
   EXPECT_LE(FileBytes(out), target);
   EXPECT_EQ(fixtures::Probe(out, "stream=codec_name"), "codec_name=h264\ncodec_name=flac\n");
+}
+
+// White noise as FLAC, copied: its size the plan cannot count, and more than
+// the size leaves once the picture has had its share. Even the corrective
+// pass cannot fit it: the job fails saying by how much and leaves no file.
+TEST_F(ConverterTargetSize, AFileStillTooLargeAfterTheCorrectionFailsAndGoes) {
+  const std::string loud = fixtures::Media("noise_flac.mkv",
+                                           "-f lavfi -i testsrc2=s=320x240:r=25:d=4 -f lavfi "
+                                           "-i anoisesrc=d=4:sample_rate=48000 -ac 2 -c:v libx264 -preset ultrafast -c:a flac");
+  C.ConvertOptions().VideoOptions().SetEncoderVideoCodecName("libx264");
+  C.ConvertOptions().AudioOptions().SetAudioStreamCopy(true);
+  C.ConvertOptions().SetTargetSize(200 * kKiB);
+  const std::string out = Dir + "/toolarge.mkv";
+  ASSERT_TRUE(harness::Run(C, Loop, loud, out).Finished);
+  ASSERT_EQ(Errors.Messages().size(), 1u);
+  EXPECT_NE(Errors.Messages()[0].find("larger than the target size of 204800 bytes"), std::string::npos)
+      << Errors.Messages()[0];
+  EXPECT_EQ(E.Completed, 1);  // it ran, and failed
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// Two passes cannot be written to a FIFO, nor measured there: refused at once.
+TEST_F(ConverterTargetSize, ATargetWithoutASizeIsRefused) {
+  const std::string fifo = Dir + "/target.mkv";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  Apply("MPEG-4 AVC", 400 * kKiB);
+  ASSERT_TRUE(harness::Run(C, Loop, NoisyClip("320x240", 3), fifo).Finished);
+  EXPECT_EQ(Errors.Messages(), std::vector<std::string>{"A target size needs a target file whose size can be measured"});
+  EXPECT_EQ(E.Completed, 0);
 }
 
 // Two jobs of different picture sizes at once: a shared statistics file
