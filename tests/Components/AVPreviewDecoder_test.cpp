@@ -8,6 +8,7 @@
 #include "Components/AVPreviewDecoder.h"
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
+#include "support/RealText.h"
 
 namespace {
 
@@ -116,7 +117,7 @@ TEST(PreviewDecoder, StartTimeOfATransportStream) {
   p.SetActive(true);
   ASSERT_TRUE(p.Active());
   // The transport stream starts at about 1.4 s, as ffprobe reads it.
-  const double start = std::atof(fixtures::Probe(file, "format=start_time").substr(11).c_str());
+  const double start = fixtures::Real(fixtures::Probe(file, "format=start_time").substr(11));
   EXPECT_GT(start, 1.3);
   EXPECT_NEAR(p.StartTime() / 1e6, start, 1e-6);
   p.SetTimestamp(1.0);

@@ -11,6 +11,7 @@
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
 #include "support/ProbeResult.h"
+#include "support/RealText.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ double Psnr(const std::string& A, const std::string& B) {
   const std::string out = fixtures::RunCommand("ffmpeg -v info -i " + ShellQuote(A) + " -i " + ShellQuote(B) +
                                                " -lavfi psnr -f null - 2>&1 | grep -o 'average:[0-9a-z.]*'");
   const std::string value = out.substr(out.find(':') + 1);
-  return value.rfind("inf", 0) == 0 ? 1000.0 : std::atof(value.c_str());
+  return value.rfind("inf", 0) == 0 ? 1000.0 : fixtures::Real(value);
 }
 
 class ConverterFilters : public ::testing::TestWithParam<ChainCase> {};

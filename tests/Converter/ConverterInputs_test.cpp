@@ -7,6 +7,7 @@
 
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
+#include "support/RealText.h"
 
 namespace {
 
@@ -78,7 +79,7 @@ TEST_F(ConverterInputs, ProgramStreamAc3DatedTwiceConvertsWhole) {
   TAVConverter c;
   ASSERT_TRUE(harness::Run(c, Loop, src, Out("ac3.mkv")).Finished);
   EXPECT_TRUE(Errors.Messages().empty()) << Errors.Messages()[0];
-  EXPECT_NEAR(std::stod(fixtures::RunCommand("ffprobe -v error -select_streams a -show_entries format=duration "
+  EXPECT_NEAR(fixtures::Real(fixtures::RunCommand("ffprobe -v error -select_streams a -show_entries format=duration "
                                              "-of csv=p=0 " + fixtures::ShellQuote(Out("ac3.mkv")))),
               12.0, 0.1);
 }

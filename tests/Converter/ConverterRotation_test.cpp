@@ -6,6 +6,7 @@
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
 #include "support/ProbeResult.h"
+#include "support/RealText.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ double Psnr(const std::string& A, const std::string& B) {
   const std::string out = fixtures::RunCommand("ffmpeg -hide_banner -nostats -i " + ShellQuote(A) + " -i " +
                                                ShellQuote(B) + " -filter_complex '[0:v][1:v]psnr' -f null - 2>&1");
   const size_t at = out.find("average:");
-  return at == std::string::npos ? 0.0 : std::atof(out.c_str() + at + 8);
+  return at == std::string::npos ? 0.0 : fixtures::Real(out.substr(at + 8));
 }
 
 class ConverterRotation : public ::testing::TestWithParam<int> {

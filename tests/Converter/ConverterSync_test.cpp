@@ -8,6 +8,7 @@
 
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
+#include "support/RealText.h"
 
 namespace {
 
@@ -40,13 +41,13 @@ std::vector<double> Onsets(const std::string& Printed, double Threshold) {
   while (std::getline(in, line)) {
     const size_t at = line.find("pts_time:");
     if (at != std::string::npos) {
-      time = std::atof(line.c_str() + at + 9);
+      time = fixtures::Real(line.substr(at + 9));
       continue;
     }
     const size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
     const std::string value = line.substr(eq + 1);
-    const double v = value.find("inf") != std::string::npos ? -1e9 : std::atof(value.c_str());
+    const double v = value.find("inf") != std::string::npos ? -1e9 : fixtures::Real(value);
     if (v > Threshold && !above) onsets.push_back(time);
     above = v > Threshold;
   }
@@ -148,7 +149,7 @@ TEST(ConverterSoundAlone, Mp3KeepsTheFirstBeepWhole) {
     const std::string log = fixtures::RunCommand("ffmpeg -v info -i " + ShellQuote(File) +
                                                  " -vn -af silencedetect=n=-30dB:d=0.2 -f null - 2>&1");
     const size_t at = log.find("silence_start: ");
-    return at == std::string::npos ? -1.0 : std::atof(log.c_str() + at + 15);
+    return at == std::string::npos ? -1.0 : fixtures::Real(log.substr(at + 15));
   };
   EXPECT_NEAR(firstBeepEnd(out), firstBeepEnd(FlashBeep()), 0.005);
 }

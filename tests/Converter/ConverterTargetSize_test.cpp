@@ -12,6 +12,7 @@
 #include "Converter/TargetSize.h"
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
+#include "support/RealText.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ TEST(TargetSizePlan, TheSmallestSizeNamedInARefusalIsOneThatWorks) {
   }
   const std::string lead = "The target size 0.05 MB is too small for this conversion: at least ";
   ASSERT_EQ(message.rfind(lead, 0), 0u) << message;
-  const double megabytes = std::stod(message.substr(lead.size()));
+  const double megabytes = fixtures::Real(message.substr(lead.size()));
   const auto smallest = static_cast<int64_t>(megabytes * static_cast<double>(kBytesPerMegabyte));
   const TSizePlan plan = PlanTargetSize(Hd60(smallest));
   EXPECT_GE(plan.VideoRate, VideoFloor(1280, 720, 25));
@@ -149,7 +150,7 @@ TEST_F(ConverterTargetSize, TwoPassesFillTheSizeAndNeverExceedIt) {
   EXPECT_LE(bytes, target);
   EXPECT_GE(static_cast<double>(bytes), kLowestShare * static_cast<double>(target));
   const std::string duration = fixtures::Probe(out, "format=duration");  // "duration=6.0..."
-  EXPECT_NEAR(std::stod(duration.substr(duration.find('=') + 1)), 6.0, 0.1);
+  EXPECT_NEAR(fixtures::Real(duration.substr(duration.find('=') + 1)), 6.0, 0.1);
   EXPECT_FALSE(std::filesystem::exists("ffmpeg2pass-0.log"));  // the job's own folder, not the current one
 }
 

@@ -14,6 +14,7 @@
 #include "support/Fixtures.h"
 #include "support/Pictures.h"
 #include "support/ProbeResult.h"
+#include "support/RealText.h"
 
 namespace {
 
@@ -198,7 +199,7 @@ TEST_F(ConverterTrim, SubtitleOutputsAdvanceAndChaptersMoveWithTheStart) {
     // The cue shown from 4.1 s is the first, 0.1 s after the first picture.
     const std::string cues = fixtures::Probe(Dir + "/from4.mkv", "packet=pts_time", "-select_streams s");
     const double first = fixtures::ProbeFile(Dir + "/from4.mkv").First("video")->Number("start_time");
-    EXPECT_NEAR(std::atof(cues.c_str() + cues.find('=') + 1) - first, 0.1, 1e-3) << cues;
+    EXPECT_NEAR(fixtures::Real(cues.substr(cues.find('=') + 1)) - first, 0.1, 1e-3) << cues;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 #include "AlsaReadShim.h"
@@ -113,8 +114,9 @@ TEST(WavCap, ADeviceThatFailsEndsTheJobWithTheErrorInTheLog) {
   ASSERT_TRUE(harness::Run(job.c, job.loop, "capture", dir + "/out.wav").Finished);
   const auto& errors = job.errors;
   const auto& events = job.events;
-  EXPECT_EQ(errors.Messages(), std::vector<std::string>{"Error reading input capture: No such device"});
-  EXPECT_EQ(std::count(events.Log.begin(), events.Log.end(), "wave capture error:No such device\n"), 1);
+  const std::string reason = std::strerror(ENODEV);  // "No such device", in the locale's language
+  EXPECT_EQ(errors.Messages(), std::vector<std::string>{"Error reading input capture: " + reason});
+  EXPECT_EQ(std::count(events.Log.begin(), events.Log.end(), "wave capture error:" + reason + "\n"), 1);
   // What was recorded before the failure is a complete file.
   EXPECT_EQ(fixtures::Probe(dir + "/out.wav", "stream=codec_name"), "codec_name=pcm_s16le\n");
 }

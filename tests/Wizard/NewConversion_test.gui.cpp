@@ -39,6 +39,7 @@
 #include "Wizard/FilterDialogs.gui.h"
 #include "support/ConverterHarness.h"
 #include "support/Fixtures.h"
+#include "support/RealText.h"
 
 namespace fs = std::filesystem;
 
@@ -591,7 +592,7 @@ TEST(WizardEndToEnd, ARangeAndTwoFiltersReachTheFinishedFile) {
   ASSERT_TRUE(fs::exists(target)) << target;
   const std::string probed = fixtures::Probe(target, "format=duration");
   ASSERT_EQ(probed.rfind("duration=", 0), 0u) << probed;
-  const double duration = std::stod(probed.substr(probed.find('=') + 1));
+  const double duration = fixtures::Real(probed.substr(probed.find('=') + 1));
   EXPECT_NEAR(duration, 2.0, 0.15);
   const std::string rgb = fixtures::RunCommand("ffmpeg -v error -ss 0.5 -i " + fixtures::ShellQuote(target) +
                                                " -frames:v 1 -f rawvideo -pix_fmt rgb24 -");

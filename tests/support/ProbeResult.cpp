@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "support/Fixtures.h"
+#include "support/RealText.h"
 
 namespace fixtures {
 
@@ -12,15 +13,15 @@ double ProbedStream::Number(const std::string& Key) const {
   std::string v = (*this)[Key];
   size_t slash = v.find('/');
   if (slash != std::string::npos) {
-    double d = std::atof(v.c_str() + slash + 1);
-    return d == 0 ? 0 : std::atof(v.substr(0, slash).c_str()) / d;
+    double d = fixtures::Real(v.substr(slash + 1));
+    return d == 0 ? 0 : fixtures::Real(v.substr(0, slash)) / d;
   }
-  return std::atof(v.c_str());
+  return fixtures::Real(v);
 }
 
 double ProbedFile::Duration() const {
   auto it = Format.find("duration");
-  return it == Format.end() ? 0.0 : std::atof(it->second.c_str());
+  return it == Format.end() ? 0.0 : fixtures::Real(it->second);
 }
 
 const ProbedStream* ProbedFile::First(const std::string& CodecType) const {
