@@ -77,6 +77,14 @@ TEST(TaskDatabaseCompletion, MissingPartsAreAddedAndRowsKept) {
   const auto modified = std::filesystem::last_write_time(noRoot);
   TPersistentManager again(noRoot, "/elsewhere");
   EXPECT_EQ(std::filesystem::last_write_time(noRoot), modified);
+
+  // Completing fails at its last step (the root category refused): nothing
+  // of it stays, not even the table made before.
+  const std::string refusing = dir + "/refusing.cfg";
+  sql(refusing, "create table Categories (ID integer primary key, Category text, Path text, Parent integer);"
+                "create trigger refuse before insert on Categories begin select raise(abort, 'refused'); end;");
+  EXPECT_ANY_THROW(TPersistentManager(refusing, "/out"));
+  EXPECT_EQ(sql(refusing, "select name from sqlite_master where type='table'"), "Categories\n");
 }
 
 TEST_F(TaskDatabase, CreatedWithTheRootCategory) {
