@@ -1,8 +1,11 @@
 // quillbrook-convert with many sources and --output-dir: folders walked, the
 // tree mirrored, same-named files kept apart, outcomes summed up.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +13,7 @@
 
 #include "support/Fixtures.h"
 #include "support/ProbeResult.h"
+#include "support/SilentFifo.h"
 
 namespace {
 
@@ -72,6 +76,29 @@ TEST(CliBatch, ConvertsAFolderTreeIntoAMirroredTree) {
   }
   // The sources are untouched.
   EXPECT_TRUE(fs::exists(t.Shoot + "/day1/y.avi"));
+}
+
+// --jobs 2 opens two sources at once: two FIFOs whose writers stay silent
+// both get their reader (one job at a time would wait on the first for ever).
+TEST(CliBatch, JobsRunSideBySide) {
+  const std::string dir = fixtures::TempDir("cli_jobs");
+  fixtures::SilentFifo first(dir + "/a.avi"), second(dir + "/b.avi");
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    freopen("/dev/null", "w", stdout);
+    freopen("/dev/null", "w", stderr);
+    execl(QB_CLI, QB_CLI, "--jobs", "2", first.Path().c_str(), second.Path().c_str(), "--output-dir",
+          (dir + "/out").c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);  // only a bound, never reached
+  const auto running = [&] { return waitpid(pid, &status, WNOHANG) == 0 && std::chrono::steady_clock::now() < deadline; };
+  const bool both = first.WaitForReader(running) && second.WaitForReader(running);
+  kill(pid, SIGINT);
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(both);
 }
 
 TEST(CliBatch, ADamagedFileFailsAndTheOthersStillConvert) {
