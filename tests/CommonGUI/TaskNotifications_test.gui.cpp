@@ -90,14 +90,19 @@ TEST(TaskNotifications, OnePerEndedTaskWhileNoWindowIsActiveEscaped) {
                                         QDBusConnection::ExportAllSlots));
   ASSERT_TRUE(serviceBus.registerService(QStringLiteral("org.freedesktop.Notifications")));
 
-  // While a window of the application is active: nothing.
+  // While a window of the application is active: nothing (another task, so
+  // that a notice sent for it could not pass for the expected one).
+  auto activeSettings = std::make_unique<TConversionSettings>();
+  activeSettings->SourceFile = "/videos/seen.mp4";
+  activeSettings->TargetFile = "/out/seen.avi";
+  TConvertingTask seen(std::move(activeSettings), nullptr);
   QWidget window;
   window.show();
   window.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-  TaskModel().TaskEnded(task, false);
+  TaskModel().TaskEnded(seen, false);
   // Inactive: a notice; the bus keeps the order of one sender's messages, so
-  // when it arrives alone, none was sent before it.
+  // when the first to arrive is this one, none was sent before it.
   window.hide();
   ASSERT_TRUE(gui::WaitUntil([] { return QApplication::activeWindow() == nullptr; }));
   TaskModel().TaskEnded(task, false);
