@@ -154,6 +154,28 @@ TEST_F(ConverterTargetSize, TwoPassesFillTheSizeAndNeverExceedIt) {
   EXPECT_FALSE(std::filesystem::exists("ffmpeg2pass-0.log"));  // the job's own folder, not the current one
 }
 
+// The library's MPEG-4 encoder in AVI and libx265 (its passes through
+// x265-params) fill the size as well.
+TEST_F(ConverterTargetSize, DivXAndHevcFillTheSize) {
+  for (const char* profile : {"DivX影片(*.avi)", "H.265/HEVC MP4(*.mp4)"}) {
+    TAVConverter c;
+    harness::Events events;
+    events.Attach(c);
+    const TAVProfile* p = Catalogue.FindByDescription(profile);
+    ASSERT_NE(p, nullptr) << profile;
+    c.ConvertOptions().SetThreadCount(2);
+    ASSERT_TRUE(p->ApplyProfile(c));
+    const int64_t target = 200 * kKiB;
+    c.ConvertOptions().SetTargetSize(target);
+    const std::string out = Dir + "/fill" + (profile[0] == 'D' ? std::string(".avi") : std::string(".mp4"));
+    ASSERT_TRUE(harness::Run(c, Loop, NoisyClip("320x240", 4), out).Finished);
+    EXPECT_TRUE(Errors.Messages().empty()) << profile << ": " << testing::PrintToString(Errors.Messages());
+    EXPECT_EQ(c.PassCount(), 2) << profile;
+    EXPECT_LE(FileBytes(out), target) << profile;
+    EXPECT_GE(static_cast<double>(FileBytes(out)), kLowestShare * static_cast<double>(target)) << profile;
+  }
+}
+
 // libvpx hands its first pass's statistics over only with its end.
 TEST_F(ConverterTargetSize, Vp9KeepsItsFirstPassStatistics) {
   const int64_t target = 150 * kKiB;

@@ -101,6 +101,33 @@ TEST(CliBatch, JobsRunSideBySide) {
   EXPECT_TRUE(both);
 }
 
+// Every file of a batch gets the same limit, whatever its length.
+TEST(CliBatch, EveryFileFitsTheSameSize) {
+  const std::string dir = fixtures::TempDir("cli_batch_size");
+  fs::create_directories(dir + "/in");
+  for (const int seconds : {2, 5}) {
+    const std::string s = std::to_string(seconds);
+    fs::copy_file(fixtures::Media("batch_noisy" + s + ".mkv", "-f lavfi -i testsrc2=s=320x240:r=25:d=" + s +
+                                                                  ",noise=alls=25:allf=t+u -f lavfi -i sine=d=" + s +
+                                                                  " -c:v libx264 -preset ultrafast -qp 10 -c:a flac"),
+                  dir + "/in/clip" + s + ".mkv");
+  }
+  constexpr int64_t kLimit = 150 * 1024;
+  int status = -1;
+  const std::string out = fixtures::RunCommand(std::string(QB_CLI) + " --profile 'MPEG-4 AVC' --target-size 150K " +
+                                                   ShellQuote(dir + "/in") + " --jobs 2 --output-dir " +
+                                                   ShellQuote(dir + "/out") + " 2>&1 </dev/null",
+                                               &status);
+  EXPECT_EQ(status, 0) << out;
+  for (const char* name : {"/out/in/clip2.mp4", "/out/in/clip5.mp4"}) {
+    std::error_code ec;
+    const auto bytes = static_cast<int64_t>(fs::file_size(dir + name, ec));
+    ASSERT_FALSE(ec) << name << "\n" << out;
+    EXPECT_LE(bytes, kLimit) << name;
+    EXPECT_GE(bytes, kLimit * 9 / 10) << name;
+  }
+}
+
 TEST(CliBatch, ADamagedFileFailsAndTheOthersStillConvert) {
   const Tree t;
   // A Matroska file whose header names the wrong codec: the probe accepts
