@@ -95,8 +95,9 @@ TEST_P(ConverterSync, EachFlashWithItsBeep) {
   ASSERT_EQ(static_cast<int>(flashes.size()), k.Flashes);
   ASSERT_EQ(beeps.size(), flashes.size());
   // A beep at the very first sample can't be heard whole in AVI, whose first
-  // milliseconds are the encoder's lead-in: pairs are compared from the second on.
-  for (size_t i = 1; i < flashes.size(); ++i) EXPECT_NEAR(beeps[i], flashes[i], kTolerance) << "flash " << i;
+  // milliseconds are the encoder's lead-in: there pairs are compared from the second on.
+  const size_t first = std::string(k.Extension) == ".avi" ? 1 : 0;
+  for (size_t i = first; i < flashes.size(); ++i) EXPECT_NEAR(beeps[i], flashes[i], kTolerance) << "flash " << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, ConverterSync,
