@@ -18,6 +18,7 @@
 #include "Converter/AVProfileStore.h"
 #include "Wizard/DEditProfile.gui.h"
 #include "Wizard/FProfileFrame.gui.h"
+#include "support/Fixtures.h"
 
 namespace {
 
@@ -373,6 +374,17 @@ TEST_F(ProfileEditorTest, NewVideoProfileInMp4IsSavedAndOfferedAfterARestart) {
   EXPECT_EQ(List(&editor, "cbVideoEncoder")->currentText(), "H264");
   EXPECT_EQ(List(&editor, "cbVideoBitrate")->currentText(), "768");
   EXPECT_EQ(List(&editor, "cbSampleRate")->currentText(), "44100");
+
+  // The CLI, in the same data folder, converts with it.
+  const std::string out = fixtures::TempDir("editor_cli") + "/mine.mp4";
+  int status = -1;
+  const std::string printed = fixtures::RunCommand(std::string(QB_CLI) + " --profile 'My Clip' " +
+                                                       fixtures::ShellQuote(fixtures::Clip640x480(1.0)) + " " +
+                                                       fixtures::ShellQuote(out) + " 2>&1 </dev/null",
+                                                   &status);
+  EXPECT_EQ(status, 0) << printed;
+  EXPECT_EQ(fixtures::Probe(out, "stream=codec_name,width,height", "-select_streams v"),
+            "codec_name=h264\nwidth=320\nheight=240\n");
 }
 
 // A profile of each newer encoder, made in the editor with a constant
