@@ -259,19 +259,23 @@ TEST_F(TaskExecution, SetupFailuresStopTheTaskAndNeverCostTheSource) {
   onto->TargetFile = source;
   TAVTask* self = Converting.NewConversion(std::move(onto));
   TAVTask* missing = Converting.NewConversion(Settings("missing_out.avi", Dir + "/missing.avi"));
+  auto unknown = Settings("codec.avi");
+  unknown->ConvertOptions().VideoOptions().SetEncoderVideoCodecName("nosuchcodec");
+  TAVTask* codec = Converting.NewConversion(std::move(unknown));
   Converting.NewConversion(Settings("real.avi", fixtures::Clip640x480(4.0)));
-  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().size() == 2 && RunningConverterThreads() == 0; }));
+  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().size() == 3 && RunningConverterThreads() == 0; }));
   EXPECT_EQ(PowerOffs, 1);  // once the real conversion ended, not before
-  ASSERT_EQ(Converting.Tasks().size(), 2u);
-  for (TAVTask* failed : {self, missing}) {
+  ASSERT_EQ(Converting.Tasks().size(), 3u);
+  for (TAVTask* failed : {self, missing, codec}) {
     EXPECT_EQ(failed->Status(), stError);
     EXPECT_EQ(failed->GetImageIndex(), 2);
     ASSERT_FALSE(failed->Log().empty());
   }
   EXPECT_EQ(self->Log().back(), "Target file is the same as the source file");
   const std::vector<std::string> shown = Errors.Messages();
-  ASSERT_EQ(shown.size(), 2u);  // each failure's box, its text in the task's log too
-  EXPECT_NE(std::find(shown.begin(), shown.end(), missing->Log().back()), shown.end());
+  ASSERT_EQ(shown.size(), 3u);  // each failure's box, its text in the task's log too
+  for (TAVTask* failed : {missing, codec})
+    EXPECT_NE(std::find(shown.begin(), shown.end(), failed->Log().back()), shown.end());
 
   // Restarted, it fails the same way; deleted with "删除已转换的文件", the source stays.
   Shutdown = false;
@@ -283,6 +287,7 @@ TEST_F(TaskExecution, SetupFailuresStopTheTaskAndNeverCostTheSource) {
   EXPECT_EQ(std::filesystem::file_size(source), size);
   EXPECT_EQ(fixtures::Probe(source, "stream=codec_name", "-select_streams v"), "codec_name=mpeg4\n");
   missing->Delete(false, true);
+  codec->Delete(false, true);
   EXPECT_TRUE(Converting.Tasks().empty());
 }
 
