@@ -112,6 +112,9 @@ struct TOutputStream {
   ff::CodecContextPtr Enc;            // encoder settings; opened when encoding
   const AVCodec* Encoder = nullptr;
   bool StreamCopy = false;
+  // A copy's packets decoded before the end but shown after it: written only
+  // when a picture shown before the end follows (it may refer to them).
+  std::vector<ff::PacketPtr> HeldPastEnd;
   bool Cover = false;                 // the source's cover picture, carried over unchanged
   int SourceIndex = -1;               // global input stream index
   int SyncIndex = -1;

@@ -84,9 +84,11 @@ void TConvertJob::WriteSubtitle(TOutputStream& Ost, TInputStream& Ist, AVSubtitl
 void TConvertJob::CopyPacket(TOutputStream& Ost, TInputStream& Ist, const AVPacket* Packet) {
   const AVRational tb = Ost.St->time_base;
   const int64_t startOffset = av_rescale_q(FConverter.TempStartTime, AV_TIME_BASE_Q, tb);
-  // The range: packets shown before its start are left out; it ends with the
-  // first packet decoded at its end (later ones in decoding order would be
-  // pictures the kept ones no longer refer to).
+  // The range: packets shown before its start are left out. A packet decoded
+  // at or after its end can't be shown before it (decoding precedes
+  // showing), nor can anything decoded later: the copy ends there. Packets
+  // decoded before the end but shown after it are held back: a B-frame shown
+  // before the end may still follow and refer to them.
   const TInputFile& file = FileOf(Ist);
   const int64_t shownAt = Packet->pts != AV_NOPTS_VALUE ? av_rescale_q(Packet->pts, Ist.St->time_base, AV_TIME_BASE_Q)
                                                         : Ist.Pts;
@@ -94,6 +96,7 @@ void TConvertJob::CopyPacket(TOutputStream& Ost, TInputStream& Ist, const AVPack
       Packet->dts != AV_NOPTS_VALUE ? av_rescale_q(Packet->dts, Ist.St->time_base, AV_TIME_BASE_Q) : shownAt;
   if (decodedAt >= file.TrimEnd) {
     Ost.Ended = true;
+    Ost.HeldPastEnd.clear();  // nothing shown before the end needed them
     return;
   }
   if (shownAt < file.TrimStart) return;
@@ -112,6 +115,15 @@ void TConvertJob::CopyPacket(TOutputStream& Ost, TInputStream& Ist, const AVPack
   pkt->duration = av_rescale_q(Packet->duration, Ist.St->time_base, tb);
   // Output position for choosing the next input, in the settings' time base.
   Ost.SyncOpts = av_rescale_q(Ist.NextPts - FConverter.TempStartTime, AV_TIME_BASE_Q, Ost.Enc->time_base);
+  if (shownAt >= file.TrimEnd) {
+    Ost.HeldPastEnd.push_back(std::move(pkt));
+    return;
+  }
+  for (ff::PacketPtr& held : Ost.HeldPastEnd) {
+    WritePacket(Ost, held.get());
+    ++Ost.FramesWritten;
+  }
+  Ost.HeldPastEnd.clear();
   WritePacket(Ost, pkt.get());
   ++Ost.FramesWritten;
 }
