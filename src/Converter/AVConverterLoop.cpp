@@ -188,8 +188,10 @@ void TConvertJob::RunLoop() {
       const TInputStream& ist = FInputStreams[static_cast<size_t>(ost.SourceIndex)];
       TInputFile& file = FInputFiles[static_cast<size_t>(ist.FileIndex)];
       const double opts = OutputPosition(ost);
-      // A copy's position follows decoding; the copy itself ends it (CopyPacket).
-      if (!ost.StreamCopy && opts * kMicro >= static_cast<double>(file.TrimEnd)) ost.Ended = true;
+      // A video copy's position follows decoding, and B-frames shown before the
+      // end may still come: the copy itself ends it (CopyPacket).
+      const bool copiedVideo = ost.StreamCopy && ist.St->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+      if (!copiedVideo && opts * kMicro >= static_cast<double>(file.TrimEnd)) ost.Ended = true;
       if (ost.Ended) continue;  // the rest of its input lies past the chosen range
       if (file.NoPacket) continue;
       const double ipts = static_cast<double>(ist.Pts);
