@@ -78,4 +78,34 @@ TEST(SingleInstance, ASecondStartHandsOverItsFileAndExits) {
   unsetenv("XDG_RUNTIME_DIR");
 }
 
+// The program started with a file (a desktop entry's %F, "Open with") opens
+// the wizard with it once its window is up: the wizard's preview then holds
+// the file open, which /proc shows.
+TEST(SingleInstance, AFirstStartWithAFileOpensTheWizardWithIt) {
+  const std::string data = gui::FreshDataFolder();
+  const std::string runtime = fixtures::TempDir("sf");
+  fs::create_directories(runtime);
+  fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+  const std::string clip = data + "/start clip.avi";
+  fs::copy_file(fixtures::Clip640x480(1.0), clip);
+  QProcess first;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QString::fromStdString(runtime));
+  first.setProcessEnvironment(env);
+  first.start(QStringLiteral(QB_GUI_PROGRAM), {QString::fromStdString(clip)});
+  ASSERT_TRUE(first.waitForStarted());
+  const std::string fds = "/proc/" + std::to_string(first.processId()) + "/fd";
+  const auto previewing = [&] {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(fds, ec))
+      if (fs::read_symlink(e.path(), ec) == clip) return true;
+    return false;
+  };
+  const bool opened = gui::WaitUntil([&] { return first.state() == QProcess::Running && previewing(); }, 30000);
+  first.kill();
+  first.waitForFinished();
+  EXPECT_TRUE(opened) << first.readAllStandardError().toStdString();
+}
+
 }  // namespace
