@@ -6,7 +6,10 @@
 #include <cmath>
 #include <cstring>
 
+#include <string>
+
 extern "C" {
+#include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
 }
 
@@ -18,6 +21,20 @@ constexpr std::array<AVCodecID, 7> kDeliveryCodecs{AV_CODEC_ID_H264,       AV_CO
 // Encoders that refuse a 4:2:0 picture of odd width or height.
 constexpr std::array<AVCodecID, 3> kWholeChromaCodecs{AV_CODEC_ID_H264, AV_CODEC_ID_HEVC, AV_CODEC_ID_AV1};
 constexpr int kDeliveryDepth = 8;
+
+// H.264 levels (level_idc: 41 is 4.1), lowest first, with their limits on
+// macroblocks per picture and per second.
+struct TH264Level {
+  int Idc;
+  int64_t PictureMbs, MbsPerSecond;
+};
+constexpr std::array<TH264Level, 16> kH264Levels{{{10, 99, 1485},        {11, 396, 3000},      {12, 396, 6000},
+                                                  {13, 396, 11880},      {20, 396, 11880},     {21, 792, 19800},
+                                                  {22, 1620, 20250},     {30, 1620, 40500},    {31, 3600, 108000},
+                                                  {32, 5120, 216000},    {40, 8192, 245760},   {41, 8192, 245760},
+                                                  {42, 8704, 522240},    {50, 22080, 589824},  {51, 36864, 983040},
+                                                  {52, 36864, 2073600}}};
+constexpr int kMacroblock = 16;
 
 constexpr std::array<const char*, 3> kDiscMuxers{"dvd", "svcd", "vcd"};
 constexpr std::array<int, 5> kDiscWidths{720, 704, 544, 480, 352};
@@ -89,4 +106,57 @@ TPictureBox Mpeg2PictureBox(const AVCodecContext* Enc, double SourceAspect) {
   box.Height = SourceAspect < target ? Enc->height : EvenDown(Enc->height * target / SourceAspect);
   box.SampleAspect = av_d2q(target * Enc->height / Enc->width, kMaxAspectTerm);
   return box;
+}
+
+namespace {
+
+// x264's reading of a level text: "4.1" and "41" are 4.1, "4" is 4.0.
+int X264LevelIdc(const char* Text) {
+  int whole = 0, tenths = 0;
+  bool point = false, digits = false;
+  for (const char* c = Text; *c; ++c) {
+    if (*c == '.' && !point) {
+      point = true;
+    } else if (*c >= '0' && *c <= '9') {
+      digits = true;
+      if (point) tenths = tenths == 0 ? *c - '0' : tenths;
+      else whole = whole * 10 + (*c - '0');
+    } else {
+      return 0;  // "1b" and the like: left as asked
+    }
+  }
+  if (!digits) return 0;
+  return point || whole < 10 ? whole * 10 + tenths : whole;
+}
+
+// The lowest level at or above Asked that holds Enc's picture size and rate;
+// FF_LEVEL_UNKNOWN beyond every level.
+int LevelHolding(const AVCodecContext* Enc, int Asked) {
+  const int64_t mbs = static_cast<int64_t>((Enc->width + kMacroblock - 1) / kMacroblock) *
+                      ((Enc->height + kMacroblock - 1) / kMacroblock);
+  const double perSecond = static_cast<double>(mbs) * av_q2d(Enc->framerate);
+  for (const TH264Level& l : kH264Levels)
+    if (l.Idc >= Asked && mbs <= l.PictureMbs && perSecond <= static_cast<double>(l.MbsPerSecond)) return l.Idc;
+  return FF_LEVEL_UNKNOWN;
+}
+
+}  // namespace
+
+std::optional<std::pair<int, int>> FitH264Level(AVCodecContext* Enc) {
+  if (Enc->codec_id != AV_CODEC_ID_H264 || Enc->framerate.num <= 0 || Enc->framerate.den <= 0) return std::nullopt;
+  // x264 takes the level as its own option text; other encoders as the context's number.
+  uint8_t* text = nullptr;
+  const bool privateLevel = Enc->priv_data && av_opt_get(Enc->priv_data, "level", 0, &text) >= 0;
+  const int asked = privateLevel ? (text ? X264LevelIdc(reinterpret_cast<const char*>(text)) : 0) : Enc->level;
+  av_free(text);
+  if (asked <= 0) return std::nullopt;
+  const int holding = LevelHolding(Enc, asked);
+  if (holding == asked) return std::nullopt;
+  if (privateLevel) {
+    const std::string written = holding > 0 ? std::to_string(holding / 10) + "." + std::to_string(holding % 10) : "";
+    av_opt_set(Enc->priv_data, "level", holding > 0 ? written.c_str() : nullptr, 0);
+  } else {
+    Enc->level = holding;
+  }
+  return std::make_pair(asked, holding);
 }

@@ -3,6 +3,9 @@
 // MPEG-2, MPEG-4) take, whatever the source: applied when the job sets up a
 // re-encoded video stream (worker thread of the job). The source's own
 // values stand wherever they are playable.
+#include <optional>
+#include <utility>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -32,3 +35,10 @@ struct TPictureBox {
   AVRational SampleAspect{0, 1};
 };
 TPictureBox Mpeg2PictureBox(const AVCodecContext* Enc, double SourceAspect);
+
+// An H.264 level asked for (the profiles' "level=41") that Enc's picture size
+// and rate exceed would mark the stream playable where it is not (a 4K
+// source at "4.1"): Enc gets the lowest level at or above it that holds them,
+// or the encoder's own choice beyond every level (FF_LEVEL_UNKNOWN). The
+// level asked and the one set when it changed (levels as level_idc: 41 is 4.1).
+std::optional<std::pair<int, int>> FitH264Level(AVCodecContext* Enc);

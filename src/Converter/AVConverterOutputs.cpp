@@ -308,6 +308,11 @@ void TConvertJob::NewVideoStream(TOutputFile& File, int FileIndex) {
       enc->framerate = disc;
       enc->time_base = av_inv_q(disc);
     }
+    if (const auto level = FitH264Level(enc))
+      av_log(nullptr, AV_LOG_WARNING, "H.264 level %d.%d can't hold %dx%d at %.3g fps: %s\n", level->first / 10,
+             level->first % 10, enc->width, enc->height, av_q2d(enc->framerate),
+             level->second > 0 ? Format("level %d.%d is written", level->second / 10, level->second % 10).c_str()
+                               : "the encoder chooses the level");
     if (const TPictureBox box = Mpeg2PictureBox(enc, video.FrameAspectRatio()); box.Width) {
       ost.BoxWidth = box.Width;
       ost.BoxHeight = box.Height;

@@ -54,6 +54,19 @@ TEST_F(ConverterDeliveryRules, TenBitOddSizedSourceBecomesPlayableH264) {
   EXPECT_EQ((*v)["profile"], "High");
   EXPECT_EQ(v->Number("width"), 320);
   EXPECT_EQ(v->Number("height"), 240);
+  EXPECT_EQ((*v)["level"], "41");  // the profiles' level, which holds this picture
+}
+
+// A 4K phone clip keeps its size; "level=41" would mark it playable where it is not.
+TEST_F(ConverterDeliveryRules, A4KPictureGetsAnH264LevelThatHoldsIt) {
+  const std::string src = fixtures::Media("uhd_short.mp4", "-f lavfi -i testsrc2=s=3840x2160:r=30:d=0.2 "
+                                                           "-c:v libx264 -preset ultrafast");
+  const std::string dir = fixtures::TempDir("delivery_level");
+  const auto f = Convert("H.264 MP4 通用(*.mp4)", src, dir + "/out.mp4");
+  const auto* v = f.First("video");
+  ASSERT_NE(v, nullptr);
+  EXPECT_EQ(v->Number("width"), 3840);
+  EXPECT_EQ((*v)["level"], "51");  // 32,400 macroblocks at 30 fps: 5.1
 }
 
 TEST_F(ConverterDeliveryRules, PortraitClipOnAPalDvdIsPillarboxedAt25) {
