@@ -217,6 +217,11 @@ class TAVTask : public TNodeObject {
   void ConverterSetupFailed();
   // A batch task that stopped converting lets the next waiting one start.
   void FreeBatchPlace();
+  // Main thread: a stopped job may still be closing its files; waits until its
+  // worker has ended (handling what it raises meanwhile), so that a restart
+  // never runs beside it on the same target. False when the task was filed
+  // or destroyed in that time (a completion that came before the stop).
+  bool AwaitPreviousJob();
   // Sets the status and repaints the row, whose image shows it.
   void ChangeStatus(TAVTaskStatus Value);
   void RefreshView();

@@ -5,6 +5,7 @@
 #include "CommonGUI/AVNodes.h"
 
 void TConvertingTask::Start() {
+  if (!AwaitPreviousJob()) return;
   TAVTask::Start();
   FLastProgressRepaint.reset();
   ResetLog();
@@ -113,6 +114,18 @@ void TAVTask::ConverterSetupFailed() {
   const bool powerOff = node->PowerOffDeferred() && TaskModel().ShutdownWhenDone();
   node->SetPowerOffDeferred(false);
   if (powerOff && TaskModel().PowerOff) TaskModel().PowerOff();
+}
+
+bool TAVTask::AwaitPreviousJob() {
+  if (!FConverter->Busy()) return true;
+  const std::shared_ptr<const std::atomic<bool>> running = FConverter->JobRunning();
+  const std::shared_ptr<TPendingLog> pending = FPending;  // tells whether this task still exists
+  MainThread().WaitUntil([running] { return !running->load(); });
+  {
+    std::lock_guard<std::mutex> g(pending->Lock);
+    if (!pending->Alive) return false;
+  }
+  return FStatus != stFinished;
 }
 
 void TAVTask::FreeBatchPlace() {

@@ -91,6 +91,9 @@ class TAVConverter {
 
   // Main thread: true from Convert until the job's worker has ended.
   bool Busy() const { return FJobRunning && FJobRunning->load(); }
+  // Main thread: what Busy reads, for a caller that must wait for the worker
+  // to end and may see this converter destroyed meanwhile.
+  std::shared_ptr<const std::atomic<bool>> JobRunning() const { return FJobRunning; }
 
   int64_t GetUsedTime() const;
   int64_t GetLeftTime() const;

@@ -309,6 +309,24 @@ TEST_F(TaskExecution, ABatchEndingInAFailedStartStillPowersOff) {
   EXPECT_EQ(PowerOffs, 1);
 }
 
+// Stop and start again at once, five times: the restart waits for the stopped
+// job to close its file, never runs beside it on the same target, and the
+// last run converts the whole source.
+TEST_F(TaskExecution, StopAndStartAtOnceRunOneJobAtATime) {
+  ShowConverting();
+  const std::string source =
+      fixtures::Media("task10.avi", "-f lavfi -i testsrc2=size=640x480:rate=25:duration=10 -c:v mpeg4");
+  TAVTask* task = Converting.NewConversion(Settings("restarted.avi", source));
+  ASSERT_TRUE(WaitFor([&] { return task->Converter().Progress() > 3; }));
+  for (int i = 0; i < 5; ++i) {
+    task->Stop();
+    task->Start();
+  }
+  ASSERT_TRUE(WaitFor([&] { return Converting.Tasks().empty() && RunningConverterThreads() == 0; }));
+  EXPECT_TRUE(Errors.Messages().empty()) << Errors.Messages()[0];
+  EXPECT_NEAR(fixtures::ProbeFile(Dir + "/restarted.avi").Duration(), 10.0, 0.1);
+}
+
 TEST_F(TaskExecution, TwentyAtOnce) {
   ShowConverting();
   const std::string src = fixtures::Media("short1s.avi", "-f lavfi -i testsrc2=size=160x120:rate=25:duration=1 -c:v mpeg4");
