@@ -125,7 +125,8 @@ bool TAVTask::AwaitPreviousJob() {
     std::lock_guard<std::mutex> g(pending->Lock);
     if (!pending->Alive) return false;
   }
-  return FStatus != stFinished;
+  // Filed by a completion, or started again by a click handled meanwhile.
+  return FStatus != stFinished && !FConverter->Busy();
 }
 
 void TAVTask::FreeBatchPlace() {
