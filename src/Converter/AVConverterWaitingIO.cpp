@@ -6,31 +6,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <optional>
-#include <string_view>
+
+#include "Common/PipeName.h"
 
 namespace {
 constexpr int kWaitSliceMs = 100;       // how long one wait lasts before the stop check
 constexpr int kIOBufferSize = 32768;
-constexpr std::string_view kPipeProtocol = "pipe:";
-
-// The descriptor FFmpeg's pipe protocol reads for Name: the number after
-// "pipe:" when that is all there is, standard input otherwise.
-std::optional<int> PipeInputDescriptor(const std::string& Name) {
-  if (Name.rfind(kPipeProtocol, 0) != 0) return std::nullopt;
-  const char* number = Name.c_str() + kPipeProtocol.size();
-  char* end = nullptr;
-  const long fd = std::strtol(number, &end, 10);
-  if (end == number || *end != '\0') return STDIN_FILENO;
-  return fd < 0 || fd > INT_MAX ? -1 : static_cast<int>(fd);  // -1: refused as a bad descriptor
-}
-
 }  // namespace
 
 bool IsWaitingFile(const std::string& Name) {
-  if (PipeInputDescriptor(Name)) return true;
+  if (IsPipeName(Name)) return true;
   struct stat st {};
   if (stat(Name.c_str(), &st) != 0) return false;
   return S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode) || S_ISSOCK(st.st_mode);
@@ -40,8 +25,8 @@ std::unique_ptr<TWaitingReader> TWaitingReader::Open(const std::string& Name, co
   // Without O_NONBLOCK, opening a FIFO waits for its writer. An inherited
   // descriptor stays blocking (its flags are shared with other processes):
   // reading follows poll, so it returns what is there.
-  const std::optional<int> inherited = PipeInputDescriptor(Name);
-  const int fd = inherited ? fcntl(*inherited, F_DUPFD_CLOEXEC, 0) : open(Name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = IsPipeName(Name) ? fcntl(PipeDescriptor(Name, STDIN_FILENO), F_DUPFD_CLOEXEC, 0)
+                                  : open(Name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return nullptr;
   return std::unique_ptr<TWaitingReader>(new TWaitingReader(fd, Interrupt));
 }

@@ -5,9 +5,7 @@
 #include <cstdio>
 #include <string>
 
-inline constexpr const char* kPipeProtocol = "pipe:";
-
-inline bool IsPipeName(const std::string& Name) { return Name.rfind(kPipeProtocol, 0) == 0; }
+#include "Common/PipeName.h"
 
 // True when writing the media to Target writes to standard output.
 bool WritesToStandardOutput(const std::string& Target);
