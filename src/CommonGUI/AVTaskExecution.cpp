@@ -161,9 +161,10 @@ void TAVTask::ConverterComplete() {
   // A finished task frees its place: the next waiting tasks start, and the
   // computer stays on while any are left.
   if (node) node->StartWaiting();
+  const bool shutdown = TaskModel().ShutdownWhenDone();
   const bool others = node && node->AnyRunningOrWaiting();
-  const bool powerOff = TaskModel().ShutdownWhenDone() && node && !others;
-  if (node) node->SetPowerOffDeferred(others && TaskModel().ShutdownWhenDone());
+  const bool powerOff = shutdown && node && !others;
+  if (node) node->SetPowerOffDeferred(shutdown && others);
   self.reset();  // the task is destroyed unless it moved to its category; `this` may be gone now
   if (powerOff && TaskModel().PowerOff) TaskModel().PowerOff();
 }

@@ -16,7 +16,6 @@ int64_t NowMs() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
-}  // namespace
 
 // The time left, or "?" before the first progress (the window shows its
 // placeholder, 100:40:39, which reads like a real figure in a script's log).
@@ -31,6 +30,8 @@ std::string PassFigure(const TAVConverter& C) {
   if (C.PassNumber() > C.PassCount()) return " pass=corrective";
   return " pass=" + std::to_string(C.PassNumber()) + "/" + std::to_string(C.PassCount());
 }
+
+}  // namespace
 
 std::string ProgressFigures(const TAVConverter& C) {
   char line[256];
